@@ -1,0 +1,175 @@
+#include "cli/cli.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "cli/cli_platform.h"
+#include "gamelist/error.h"
+#include "gamelist/generate.h"
+#include "gamelist/rom_folder.h"
+#include "gamelist/text.h"
+
+namespace gamelist_cli {
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: gamelist-cli [--encoding gb2312|utf-8] [--out FILE] FOLDER\n"
+    "       gamelist-cli [--encoding gb2312|utf-8] --out FILE --from-list LIST\n"
+    "       gamelist-cli --help\n"
+    "\n"
+    "Writes gamelist.xml for a folder of ROM files, as the window does.\n"
+    "\n"
+    "  FOLDER            list FOLDER's entries (plain subfolders left out), sorted by name;\n"
+    "                    FILE defaults to FOLDER/gamelist.xml, which is itself left out\n"
+    "  --from-list LIST  use the lines of LIST (UTF-8, one name per line) in order\n"
+    "  --out FILE        write FILE\n"
+    "  --encoding ENC    gb2312 (the default) or utf-8\n";
+
+struct Options {
+  std::string encoding = gamelist::kDefaultEncoding;
+  std::optional<std::string> out;
+  std::optional<std::string> list;
+  std::optional<std::string> folder;
+};
+
+class UsageError {};
+
+Options Parse(const std::vector<std::string>& args) {
+  Options options;
+  bool encoding_given = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError();
+      return args[++i];
+    };
+    if (arg == "--encoding") {
+      if (encoding_given) throw UsageError();
+      encoding_given = true;
+      std::string name = value();
+      std::transform(name.begin(), name.end(), name.begin(),
+                     [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+      if (name == "gb2312") {
+        options.encoding = "GB2312";
+      } else if (name == "utf-8") {
+        options.encoding = "UTF-8";
+      } else {
+        throw UsageError();
+      }
+    } else if (arg == "--out") {
+      if (options.out) throw UsageError();
+      options.out = value();
+    } else if (arg == "--from-list") {
+      if (options.list) throw UsageError();
+      options.list = value();
+    } else if (arg.starts_with("-") && arg != "-") {
+      throw UsageError();
+    } else {
+      if (options.folder) throw UsageError();
+      options.folder = arg;
+    }
+  }
+  const bool list_mode = options.list && options.out && !options.folder;
+  const bool folder_mode = options.folder && !options.list;
+  if (!list_mode && !folder_mode) throw UsageError();
+  if ((options.folder && options.folder->empty()) || (options.out && options.out->empty())) throw UsageError();
+  return options;
+}
+
+// Windows listings order names by their UTF-16 code units with "a"-"z" taken
+// as "A"-"Z" (so "_x" follows "b"); names equal that way by their own units.
+void SortNames(std::vector<std::string>& names) {
+  std::vector<std::pair<std::u16string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(gamelist::Utf8ToUtf16(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    const std::u16string& x = a.first;
+    const std::u16string& y = b.first;
+    const bool less_folded = std::lexicographical_compare(
+        x.begin(), x.end(), y.begin(), y.end(),
+        [](char16_t p, char16_t q) { return gamelist::AsciiUpper(p) < gamelist::AsciiUpper(q); });
+    if (less_folded) return true;
+    const bool greater_folded = std::lexicographical_compare(
+        y.begin(), y.end(), x.begin(), x.end(),
+        [](char16_t p, char16_t q) { return gamelist::AsciiUpper(p) < gamelist::AsciiUpper(q); });
+    return !greater_folded && x < y;
+  });
+  names.clear();
+  for (auto& [key, name] : keyed) names.push_back(std::move(name));
+}
+
+std::vector<std::string> FolderLines(const std::string& folder, const std::string& output) {
+  std::vector<std::string> names;
+  std::string error;
+  const bool listed = gamelist::ListRomFolder(
+      folder,
+      [&](const std::string& name) {
+        if (!IsSameFile(output, folder, name)) names.push_back(name);
+      },
+      &error);
+  if (!listed) throw gamelist::GamelistError(error);
+  SortNames(names);
+  return names;
+}
+
+std::vector<std::string> ListLines(const std::string& list) {
+  const std::filesystem::path path(std::u8string(list.begin(), list.end()));
+  std::error_code code;
+  if (!std::filesystem::is_regular_file(path, code))
+    throw gamelist::GamelistError("cannot read the list \"" + list + "\": it is not an existing file");
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+
+  std::vector<std::string> lines;
+  std::size_t number = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++number;
+    if (line.ends_with('\r')) line.pop_back();
+    if (line.empty()) continue;
+    if (!gamelist::IsValidUtf8(line))
+      throw gamelist::GamelistError("line " + std::to_string(number) + " of the list \"" + list +
+                                    "\" is not valid UTF-8: \"" + gamelist::EscapeForMessage(line) + "\"");
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args) {
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+    WriteText(stdout, kUsage);
+    return 0;
+  }
+  Options options;
+  try {
+    options = Parse(args);
+  } catch (const UsageError&) {
+    WriteText(stderr, kUsage);
+    return 2;
+  }
+  const std::string output = options.out ? *options.out : DefaultOutput(*options.folder);
+  try {
+    const std::vector<std::string> lines = options.list ? ListLines(*options.list) : FolderLines(*options.folder, output);
+    gamelist::TXMLDocument document;
+    gamelist::GenerateGamelist(document, lines, options.encoding, output);
+    document.SetActive(false);
+    WriteText(stdout, "wrote " + output + " (" + std::to_string(lines.size()) + " games)\n");
+    return 0;
+  } catch (const gamelist::GamelistError& error) {
+    WriteText(stderr, std::string("gamelist-cli: ") + error.what() + "\n");
+    return 1;
+  }
+}
+
+}  // namespace gamelist_cli
