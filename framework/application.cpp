@@ -91,8 +91,8 @@ void TApplication::UnregisterForm(HWND form) {
 }
 
 void TApplication::Terminate() {
-  if (terminated_) return;
-  terminated_ = true;
+  // The loop ends when it takes the quit request, so none is left behind
+  // to end a later loop (a message box's) by surprise.
   PostQuitMessage(0);
 }
 
@@ -141,7 +141,7 @@ bool TApplication::Idle() {
 
 void TApplication::Run() {
   terminated_ = false;
-  while (!terminated_) {
+  for (;;) {
     MSG msg;
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (ProcessMessage(msg)) break;

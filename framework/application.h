@@ -42,10 +42,11 @@ class TApplication {
   void UnregisterForm(HWND form);
   HWND MainForm() const { return main_form_; }
 
-  // Runs the message loop until Terminate (or WM_QUIT).
+  // Runs the message loop until it takes the quit request.
   void Run();
   // Asks the loop to end: posts the quit request.
   void Terminate();
+  // True once the loop took the quit request.
   bool Terminated() const { return terminated_; }
   // Dispatches what is queued without waiting; true when WM_QUIT was seen.
   bool ProcessMessages();
