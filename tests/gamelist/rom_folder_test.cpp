@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "tests/support/temp_dir.h"
@@ -22,19 +23,22 @@ using test_support::TempDir;
 #ifdef _WIN32
 // Wine 8 makes no symbolic link (CreateSymbolicLinkW does nothing) and keeps
 // no read-only flag on a folder, so the fixture does what a Wine user does:
-// it runs the Linux tools on the same folder. (Wine does not hand back their
-// exit code; the listing's expectations show whether they worked.)
-void RunLinuxTool(const std::wstring& tool, const std::string& args) {
+// it runs the Linux tools on the same folder. Wine neither waits for them
+// nor hands back their exit code, so the caller waits until `done` holds.
+void RunLinuxTool(const std::wstring& tool, const std::string& args, const std::function<bool()>& done) {
   std::wstring command = L"Z:\\bin\\" + tool + L" " + test_support::FsPath(args).wstring();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process));
-  WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  for (int waited = 0; !done() && waited < 5000; waited += 10) Sleep(10);
+  ASSERT_TRUE(done()) << "Z:\\bin\\" << test_support::FsPath(args).string() << " had no effect";
 }
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(test_support::FsPath(path).c_str()); }
 
 std::string LinuxPath(const std::string& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
@@ -55,7 +59,9 @@ std::string LinuxPath(const std::string& path) {
 void SetFlags(const std::string& path, std::uint32_t flags) {
   const std::uint32_t stored = flags & (gamelist::kAttrHidden | gamelist::kAttrSystem);
 #ifdef _WIN32
-  if (flags & gamelist::kAttrReadOnly) RunLinuxTool(L"chmod", "a-w " + LinuxPath(path));
+  if (flags & gamelist::kAttrReadOnly) {
+    RunLinuxTool(L"chmod", "a-w " + LinuxPath(path), [&] { return (Attributes(path) & FILE_ATTRIBUTE_READONLY) != 0; });
+  }
   if (stored) {
     ASSERT_TRUE(SetFileAttributesW(test_support::FsPath(path).c_str(), stored));
   }
@@ -80,14 +86,15 @@ class FolderLink {
  public:
   FolderLink(const std::string& target, const std::string& link) : link_(link) {
 #ifdef _WIN32
-    RunLinuxTool(L"ln", "-s " + LinuxPath(target) + " " + LinuxPath(link));
+    RunLinuxTool(L"ln", "-s " + LinuxPath(target) + " " + LinuxPath(link),
+                 [&] { return Attributes(link) != INVALID_FILE_ATTRIBUTES; });
 #else
     EXPECT_EQ(symlink(target.c_str(), link.c_str()), 0);
 #endif
   }
   ~FolderLink() {
 #ifdef _WIN32
-    RunLinuxTool(L"rm", LinuxPath(link_));
+    RunLinuxTool(L"rm", LinuxPath(link_), [&] { return Attributes(link_) == INVALID_FILE_ATTRIBUTES; });
 #else
     unlink(link_.c_str());
 #endif
