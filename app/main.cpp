@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/application.h"
 #include "gamelist/generate.h"
 #include "gamelist/rom_folder.h"
 #include "gamelist/text.h"
@@ -47,15 +48,7 @@ TForm1::TForm1()
 }
 
 std::wstring TForm1::OutputPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  std::wstring path = framework::ExecutablePath();
   path.resize(path.find_last_of(L"\\/") + 1);
   return path + L"gamelist.xml";
 }

@@ -23,6 +23,8 @@ LRESULT CALLBACK ApplicationWndProc(HWND window, UINT message, WPARAM wparam, LP
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+}  // namespace
+
 std::wstring ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -34,8 +36,6 @@ std::wstring ExecutablePath() {
     path.resize(path.size() * 2);
   }
 }
-
-}  // namespace
 
 std::wstring ApplicationTitleFromPath(const std::wstring& executable_path) {
   const std::size_t slash = executable_path.find_last_of(L"\\/:");

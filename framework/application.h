@@ -13,6 +13,9 @@
 
 namespace framework {
 
+// The running executable's full file name.
+std::wstring ExecutablePath();
+
 // The executable's file name without its folder, cut at its first "." when
 // it has one, every character after the first lowered.
 std::wstring ApplicationTitleFromPath(const std::wstring& executable_path);
