@@ -4,13 +4,27 @@
 
 namespace shell_test {
 
-HRESULT STDMETHODCALLTYPE ExtensionDetails::GetDetailsOf(PCUITEMID_CHILD, UINT column, SHELLDETAILS* details) {
-  if (column >= columns_.size()) return E_FAIL;
-  const ExtensionColumn& c = columns_[column];
+HRESULT ColumnDetails(const std::vector<ExtensionColumn>& columns, UINT column, SHELLDETAILS* details) {
+  if (column >= columns.size()) return E_FAIL;
+  const ExtensionColumn& c = columns[column];
   details->fmt = c.format;
   details->cxChar = c.chars;
   details->str.uType = STRRET_WSTR;
   return SHStrDupW(c.title.c_str(), &details->str.pOleStr);
+}
+
+HRESULT STDMETHODCALLTYPE ExtensionDetails::GetDetailsOf(PCUITEMID_CHILD, UINT column, SHELLDETAILS* details) {
+  return ColumnDetails(columns_, column, details);
+}
+
+HRESULT STDMETHODCALLTYPE ExtensionFolder::GetDetailsOf(PCUITEMID_CHILD, UINT column, SHELLDETAILS* details) {
+  return ColumnDetails(columns_, column, details);
+}
+
+HRESULT STDMETHODCALLTYPE ExtensionFolder::GetDefaultColumnState(UINT column, SHCOLSTATEF* state) {
+  if (column >= columns_.size() || !columns_[column].state_known) return E_NOTIMPL;
+  *state = columns_[column].state;
+  return S_OK;
 }
 
 HRESULT ExtensionFolder::HandOut(DetailsWay way, void** object) {
@@ -23,7 +37,17 @@ HRESULT ExtensionFolder::HandOut(DetailsWay way, void** object) {
 }
 
 HRESULT STDMETHODCALLTYPE ExtensionFolder::QueryInterface(REFIID iid, void** object) {
-  if (object && iid == IID_IShellDetails) return HandOut(DetailsWay::kQueryInterface, object);
+  if (!object) return E_POINTER;
+  if (iid == IID_IShellDetails) return HandOut(DetailsWay::kQueryInterface, object);
+  if (iid == IID_IShellFolder) {
+    *object = static_cast<IShellFolder*>(this);
+    AddRef();
+    return S_OK;
+  }
+  if (iid == IID_IShellFolder2 && !newer_interface_) {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
   return TInterfacedObject::QueryInterface(iid, object);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // A small namespace-extension folder of the tests' own. The shell's folders
-// under Wine all offer IShellFolder2 and never hand out IShellDetails, so
-// the paths a third-party folder takes (only IShellFolder; details through
-// one of the older ways) are exercised with this real COM object instead.
+// under Wine all offer IShellFolder2 with every column shown by default and
+// never hand out IShellDetails, so the paths a third-party folder takes
+// (columns hidden or off by default; only IShellFolder, details through one
+// of the older ways) are exercised with this real COM object instead.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,6 +19,8 @@ struct ExtensionColumn {
   std::wstring title;
   int chars;
   int format;  // LVCFMT_*
+  SHCOLSTATEF state = SHCOLSTATE_ONBYDEFAULT;
+  bool state_known = true;  // false: GetDefaultColumnState fails
 };
 
 class ExtensionDetails : public framework::TInterfacedObject<IShellDetails> {
@@ -41,10 +44,11 @@ class ExtensionDetails : public framework::TInterfacedObject<IShellDetails> {
 // Which way the folder hands out IShellDetails, and what it answers there.
 enum class DetailsWay { kNone, kQueryInterface, kUiObjectNoItems, kViewObject, kUiObjectOneItem };
 
-class ExtensionFolder : public framework::TInterfacedObject<IShellFolder> {
+// Offers IShellFolder2 only when `newer_interface` is set.
+class ExtensionFolder : public framework::TInterfacedObject<IShellFolder2> {
  public:
-  ExtensionFolder(DetailsWay way, HRESULT answer, std::vector<ExtensionColumn> columns)
-      : way_(way), answer_(answer), columns_(std::move(columns)) {}
+  ExtensionFolder(DetailsWay way, HRESULT answer, std::vector<ExtensionColumn> columns, bool newer_interface = false)
+      : way_(way), answer_(answer), columns_(std::move(columns)), newer_interface_(newer_interface) {}
 
   // Details objects alive (handed out and not yet released).
   int alive_details = 0;
@@ -71,6 +75,13 @@ class ExtensionFolder : public framework::TInterfacedObject<IShellFolder> {
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override {
     return E_NOTIMPL;
   }
+  HRESULT STDMETHODCALLTYPE GetDefaultSearchGUID(GUID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumSearches(IEnumExtraSearch**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumn(DWORD, ULONG*, ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDefaultColumnState(UINT column, SHCOLSTATEF* state) override;
+  HRESULT STDMETHODCALLTYPE GetDetailsEx(PCUITEMID_CHILD, const SHCOLUMNID*, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDetailsOf(PCUITEMID_CHILD, UINT column, SHELLDETAILS* details) override;
+  HRESULT STDMETHODCALLTYPE MapColumnToSCID(UINT, SHCOLUMNID*) override { return E_NOTIMPL; }
 
  protected:
   ~ExtensionFolder() override = default;
@@ -81,6 +92,10 @@ class ExtensionFolder : public framework::TInterfacedObject<IShellFolder> {
   DetailsWay way_;
   HRESULT answer_;
   std::vector<ExtensionColumn> columns_;
+  bool newer_interface_;
 };
+
+// Fills `details` for one column; E_FAIL past the last.
+HRESULT ColumnDetails(const std::vector<ExtensionColumn>& columns, UINT column, SHELLDETAILS* details);
 
 }  // namespace shell_test
