@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "tests/support/temp_dir.h"
@@ -36,6 +37,15 @@ void RunLinuxTool(const std::wstring& tool, const std::string& args) {
   CloseHandle(process.hProcess);
 }
 
+// Wine signals the process handle of a Linux program before the program is
+// done, so a fixture that runs one waits for its effect to show (5 s at most).
+void WaitForEffect(const std::function<bool()>& done) {
+  for (int i = 0; i < 1000 && !done(); ++i) Sleep(5);
+  EXPECT_TRUE(done()) << "the Linux tool's change did not show";
+}
+
+DWORD AttributesOf(const std::string& path) { return GetFileAttributesW(test_support::FsPath(path).c_str()); }
+
 std::string LinuxPath(const std::string& path) {
   using UnixName = char*(CDECL*)(LPCWSTR);
   const auto unix_name = reinterpret_cast<UnixName>(
@@ -55,7 +65,10 @@ std::string LinuxPath(const std::string& path) {
 void SetFlags(const std::string& path, std::uint32_t flags) {
   const std::uint32_t stored = flags & (gamelist::kAttrHidden | gamelist::kAttrSystem);
 #ifdef _WIN32
-  if (flags & gamelist::kAttrReadOnly) RunLinuxTool(L"chmod", "a-w " + LinuxPath(path));
+  if (flags & gamelist::kAttrReadOnly) {
+    RunLinuxTool(L"chmod", "a-w " + LinuxPath(path));
+    WaitForEffect([&] { return (AttributesOf(path) & FILE_ATTRIBUTE_READONLY) != 0; });
+  }
   if (stored) {
     ASSERT_TRUE(SetFileAttributesW(test_support::FsPath(path).c_str(), stored));
   }
@@ -81,6 +94,7 @@ class FolderLink {
   FolderLink(const std::string& target, const std::string& link) : link_(link) {
 #ifdef _WIN32
     RunLinuxTool(L"ln", "-s " + LinuxPath(target) + " " + LinuxPath(link));
+    WaitForEffect([&] { return AttributesOf(link) != INVALID_FILE_ATTRIBUTES; });
 #else
     EXPECT_EQ(symlink(target.c_str(), link.c_str()), 0);
 #endif
@@ -88,6 +102,7 @@ class FolderLink {
   ~FolderLink() {
 #ifdef _WIN32
     RunLinuxTool(L"rm", LinuxPath(link_));
+    WaitForEffect([&] { return AttributesOf(link_) == INVALID_FILE_ATTRIBUTES; });
 #else
     unlink(link_.c_str());
 #endif
