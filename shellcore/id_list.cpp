@@ -130,9 +130,10 @@ bool IdListSame(LPCITEMIDLIST a, LPCITEMIDLIST b) {
 }
 
 bool IdListIsAncestor(LPCITEMIDLIST parent, LPCITEMIDLIST child) {
-  if (const auto is_parent = Shell32Functions().ILIsParent) return is_parent(parent, child, FALSE) != FALSE;
-  // Without the shell's test, compare bytes: no list is an ancestor of nothing.
+  // No list is an ancestor of nothing, and nothing is an ancestor.
   if (!parent || !child) return false;
+  if (const auto is_parent = Shell32Functions().ILIsParent) return is_parent(parent, child, FALSE) != FALSE;
+  // Without the shell's test, compare bytes.
   const int parent_size = IdListSize(parent);
   if (parent_size == 0) return true;
   if (parent_size > IdListSize(child)) return false;

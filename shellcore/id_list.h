@@ -28,7 +28,6 @@ class TIdList {
   TIdList& operator=(const TIdList&) = delete;
 
   LPCITEMIDLIST Get() const noexcept { return list_; }
-  LPITEMIDLIST Mutable() const noexcept { return list_; }
   explicit operator bool() const noexcept { return list_ != nullptr; }
   // Gives up ownership; the caller frees the list.
   LPITEMIDLIST Release() noexcept;

@@ -1,3 +1,7 @@
+// Threads: start-up, shut-down and the live-gatherer list run on the UI
+// thread only. The allocator and the dummy icon caches are atomics that any
+// thread may fill; ShellFileInfoLock is taken last, inside any other lock,
+// and held only for one SHGetFileInfoW call.
 #include "shellcore/shell_common.h"
 
 #include <algorithm>

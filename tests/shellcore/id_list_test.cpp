@@ -181,6 +181,8 @@ TEST(IdListTest, AncestorThroughTheShellOnRealFolders) {
   EXPECT_TRUE(shellcore::IdListIsAncestor(desktop.Get(), rom.Get()));
   EXPECT_FALSE(shellcore::IdListIsAncestor(other.Get(), rom.Get()));
   EXPECT_FALSE(shellcore::IdListIsAncestor(rom.Get(), games.Get()));
+  EXPECT_FALSE(shellcore::IdListIsAncestor(nullptr, rom.Get()));
+  EXPECT_FALSE(shellcore::IdListIsAncestor(folder.Get(), nullptr));
   // The parent of a real list names its folder.
   const TIdList parent = shellcore::IdListParent(rom.Get());
   EXPECT_TRUE(shellcore::IdListSame(parent.Get(), games.Get()));
