@@ -12,9 +12,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// ParseDisplayName takes a writable string; the shell does not change it.
-std::wstring Writable(const std::wstring& text) { return text; }
-
 class FindHandle {
  public:
   explicit FindHandle(HANDLE handle) : handle_(handle) {}
@@ -45,7 +42,7 @@ ScanResult ScanFileSystem(LPCITEMIDLIST absolute, DWORD flags) {
   if (path.empty()) return ScanResult::kUndecided;
   {
     ComPtr<IShellFolder> desktop = ShellDesktop();
-    std::wstring name = Writable(path);
+    std::wstring name = path;  // ParseDisplayName takes a writable string
     TIdList parsed;
     if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, parsed.Put(), nullptr)) ||
         !parsed)
