@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "framework/find_handle.h"
 #include "shellcore/shell_common.h"
 
 namespace shellcore {
@@ -11,21 +12,6 @@ namespace shellcore {
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // True when the parent reports every bit of `mask` for the item. A failed
 // query reports none.
@@ -51,7 +37,7 @@ ScanResult ScanFileSystem(LPCITEMIDLIST absolute, DWORD flags) {
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   const std::wstring pattern = path + L"\\*.*";
   WIN32_FIND_DATAW data;
-  FindHandle find(FindFirstFileW(pattern.c_str(), &data));
+  framework::TFindHandle find(FindFirstFileW(pattern.c_str(), &data));
   if (!find.Valid()) return ScanResult::kNoChildren;
   do {
     if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) continue;

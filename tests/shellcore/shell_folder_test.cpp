@@ -9,18 +9,10 @@
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using shell_test::SameObject;
 using shell_test::ListBytes;
 using shellcore::TcxShellFolder;
 using shellcore::TIdList;
-
-bool SameObject(IUnknown* a, IUnknown* b) {
-  if (!a || !b) return a == b;
-  ComPtr<IUnknown> ua;
-  ComPtr<IUnknown> ub;
-  a->QueryInterface(IID_PPV_ARGS(&ua));
-  b->QueryInterface(IID_PPV_ARGS(&ub));
-  return ua.Get() == ub.Get();
-}
 
 class ShellFolderTest : public testing::Test {
  protected:

@@ -13,19 +13,11 @@
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using shell_test::SameObject;
 using shell_test::ListBytes;
 using shellcore::TcxBrowseFolder;
 using shellcore::TcxCustomShellRoot;
 using shellcore::TIdList;
-
-bool SameObject(IUnknown* a, IUnknown* b) {
-  if (!a || !b) return a == b;
-  ComPtr<IUnknown> ua;
-  ComPtr<IUnknown> ub;
-  a->QueryInterface(IID_PPV_ARGS(&ua));
-  b->QueryInterface(IID_PPV_ARGS(&ub));
-  return ua.Get() == ub.Get();
-}
 
 // A root with its events counted, and what the last resolution showed.
 class RootFixture : public testing::Test {

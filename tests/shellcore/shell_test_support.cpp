@@ -66,6 +66,15 @@ shellcore::TIdList ParsePath(const std::wstring& path) {
 
 std::wstring Wide(const std::string& utf8) { return test_support::FsPath(utf8).wstring(); }
 
+bool SameObject(IUnknown* a, IUnknown* b) {
+  if (!a || !b) return a == b;
+  Microsoft::WRL::ComPtr<IUnknown> identity_a;
+  Microsoft::WRL::ComPtr<IUnknown> identity_b;
+  a->QueryInterface(IID_PPV_ARGS(&identity_a));
+  b->QueryInterface(IID_PPV_ARGS(&identity_b));
+  return identity_a.Get() == identity_b.Get();
+}
+
 void WriteFile(const std::wstring& path, const char* bytes) {
   std::ofstream out(std::filesystem::path(path), std::ios::binary);
   out << bytes;

@@ -25,6 +25,8 @@ std::vector<BYTE> ListBytes(LPCITEMIDLIST list);  // terminator included
 // The absolute list of a path the shell can parse; null when it cannot.
 shellcore::TIdList ParsePath(const std::wstring& path);
 std::wstring Wide(const std::string& utf8);
+// Whether two interface pointers belong to one COM object.
+bool SameObject(IUnknown* a, IUnknown* b);
 void WriteFile(const std::wstring& path, const char* bytes = "rom");
 void MakeFolder(const std::wstring& path);
 
