@@ -60,14 +60,14 @@ void TListBox::Clear() { SendMessageW(handle_, LB_RESETCONTENT, 0, 0); }
 
 void TListBox::Add(const std::wstring& line) {
   const LRESULT index = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  if (index == LB_ERR || index == LB_ERRSPACE) throw EWin32Error(L"The list cannot take another line");
+  if (index == LB_ERR || index == LB_ERRSPACE) throw Exception(L"The list cannot take another line");
 }
 
 int TListBox::Count() const { return static_cast<int>(SendMessageW(handle_, LB_GETCOUNT, 0, 0)); }
 
 std::wstring TListBox::Item(int index) const {
   const LRESULT length = SendMessageW(handle_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == LB_ERR) throw EWin32Error(L"List index out of bounds (" + std::to_wstring(index) + L")");
+  if (length == LB_ERR) throw Exception(L"List index out of bounds (" + std::to_wstring(index) + L")");
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const LRESULT copied =
       SendMessageW(handle_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));

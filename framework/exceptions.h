@@ -1,9 +1,10 @@
 #pragma once
-// The exceptions the framework knows by kind, and turning any exception into
-// the text the user is shown.
+// The silent abort, and turning any exception into the text the user is
+// shown. The program's other exceptions live in system_error.h.
 #include <exception>
-#include <stdexcept>
 #include <string>
+
+#include "framework/system_error.h"
 
 namespace framework {
 
@@ -15,26 +16,10 @@ class EAbort : public std::exception {
 
 [[noreturn]] inline void Abort() { throw EAbort(); }
 
-// A failure whose message is wide text (what() gives it as UTF-8).
-class EWin32Error : public std::runtime_error {
- public:
-  explicit EWin32Error(const std::wstring& message);
-  const std::wstring& Message() const { return message_; }
-
- private:
-  std::wstring message_;
-};
-
 std::wstring Utf8ToWide(const std::string& text);
-std::string WideToUtf8(const std::wstring& text);
 
-// The message of an exception as wide text (UTF-8 what() converted).
+// The message of an exception as wide text: Exception's own, any other's
+// what() read as UTF-8.
 std::wstring ExceptionMessage(const std::exception& error);
-
-// The system's text for a Win32 error code, without the trailing line break.
-std::wstring SystemErrorMessage(unsigned long code);
-
-// Raises EWin32Error with the system's text for GetLastError().
-[[noreturn]] void RaiseLastOSError();
 
 }  // namespace framework

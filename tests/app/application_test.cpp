@@ -83,7 +83,7 @@ TEST(DefaultExceptionDisplay, ShowsWhatLeavesAHandlerAndDropsTheSilentAbort) {
     std::vector<std::wstring> shown;
   } cases[] = {
       {"runtime error", [] { throw std::runtime_error("Cannot open the file"); }, {L"Cannot open the file."}},
-      {"wide message", [] { throw framework::EWin32Error(L"无法写入"); }, {L"无法写入."}},
+      {"wide message", [] { throw framework::Exception(L"无法写入"); }, {L"无法写入."}},
       {"message ending in a full stop", [] { throw std::runtime_error("Disk full."); }, {L"Disk full."}},
       {"silent abort", [] { framework::Abort(); }, {}},
   };
