@@ -146,14 +146,29 @@ TEST_F(MainWindow, StartsWithTheFocusOnExecuteAndTabsInOrder) {
     EXPECT_FALSE(GetWindowLongW(never, GWL_STYLE) & WS_TABSTOP);
 }
 
-TEST_F(MainWindow, EnterRightAfterStartRunsExecute) {
-  MessageBoxWatcher watcher;
-  PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
-  framework::Application->ProcessMessages();
-  ASSERT_EQ(watcher.Seen().size(), 1u);
-  EXPECT_EQ(watcher.Seen()[0].text, L"成功生成gamelist.xml文件");
-  EXPECT_EQ(test_support::ReadBytes(test_support::Utf8Path(output_)),
-            "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<gameList/>\r\n");
+TEST_F(MainWindow, EnterOrSpaceRightAfterStartRunsExecute) {
+  const struct {
+    const char* key;
+    std::vector<UINT> messages;
+    WPARAM code;
+  } keys[] = {
+      {"Enter", {WM_KEYDOWN}, VK_RETURN},
+      {"Space", {WM_KEYDOWN, WM_KEYUP}, VK_SPACE},
+  };
+  for (const auto& key : keys) {
+    TearDown();
+    SetUp();
+    MessageBoxWatcher watcher;
+    for (UINT message : key.messages) {
+      PostMessageW(GetFocus(), message, key.code, message == WM_KEYUP ? 0xC0000001 : 1);
+      framework::Application->ProcessMessages();
+    }
+    ASSERT_EQ(watcher.Seen().size(), 1u) << key.key;
+    EXPECT_EQ(watcher.Seen()[0].text, L"成功生成gamelist.xml文件") << key.key;
+    EXPECT_EQ(test_support::ReadBytes(test_support::Utf8Path(output_)),
+              "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<gameList/>\r\n")
+        << key.key;
+  }
 }
 
 TEST_F(MainWindow, ExecuteWritesTheListNextToTheProgramAndConfirms) {
