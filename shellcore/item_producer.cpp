@@ -191,7 +191,8 @@ void TcxCustomItemProducer::GetInfoTip(HWND window, int index, int capacity, wch
 
 void TcxCustomItemProducer::CancelFetching() {
   TcxShellItemsInfoGatherer* gatherer = destroying_ ? nullptr : ItemGatherer();
-  if (!gatherer) gatherer = records_gatherer_;
+  // The remembered gatherer may have gone before this producer.
+  if (!gatherer && IsLiveGatherer(records_gatherer_)) gatherer = records_gatherer_;
   if (gatherer) gatherer->CancelProducerRequests(this);
 }
 

@@ -185,6 +185,11 @@ void UnregisterLiveGatherer(TcxLiveGatherer* gatherer) {
   if (list.empty()) g_live_gatherers.reset();
 }
 
+bool IsLiveGatherer(const TcxLiveGatherer* gatherer) {
+  return g_live_gatherers && std::find(g_live_gatherers->begin(), g_live_gatherers->end(), gatherer) !=
+                                 g_live_gatherers->end();
+}
+
 int LiveGathererCount() { return g_live_gatherers ? static_cast<int>(g_live_gatherers->size()) : 0; }
 
 }  // namespace shellcore

@@ -88,5 +88,6 @@ class TcxLiveGatherer {
 void RegisterLiveGatherer(TcxLiveGatherer* gatherer);
 void UnregisterLiveGatherer(TcxLiveGatherer* gatherer);
 int LiveGathererCount();
+bool IsLiveGatherer(const TcxLiveGatherer* gatherer);
 
 }  // namespace shellcore
