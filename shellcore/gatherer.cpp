@@ -73,6 +73,7 @@ void TcxShellItemsInfoGatherer::WorkerLoop() {
   framework::TComApartment apartment;  // a failure is no error: the worker runs on
   while (!worker_->Terminated()) {
     TcxShellItemInfo* item = nullptr;
+    while (pause_waiting_ && !worker_->Terminated()) Sleep(1);
     {
       TCriticalSectionLock hold(worker_lock_);
       // Stopped while paused: nothing more is taken.
@@ -107,8 +108,8 @@ void TcxShellItemsInfoGatherer::RequestItem(TcxShellItemInfo* item) {
   {
     TCriticalSectionLock hold(queue_lock_);
     const auto found = std::find(request_queue_.begin(), request_queue_.end(), item);
-    if (found != request_queue_.end()) request_queue_.erase(found);
     if (found != request_queue_.end()) {
+      request_queue_.erase(found);
       request_queue_.push_front(item);
     } else {
       request_queue_.push_back(item);
@@ -163,7 +164,11 @@ void TcxShellItemsInfoGatherer::CancelProducerRequests(TcxCustomItemProducer* pr
 }
 
 void TcxShellItemsInfoGatherer::PauseFetching() {
-  if (++pause_depth_ == 1) worker_lock_.Enter();
+  if (++pause_depth_ == 1) {
+    pause_waiting_ = true;
+    worker_lock_.Enter();
+    pause_waiting_ = false;
+  }
 }
 
 void TcxShellItemsInfoGatherer::ResumeFetching() {

@@ -18,6 +18,7 @@
 // waits for that producer's read lock).
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -136,6 +137,9 @@ class TcxShellItemsInfoGatherer : public TcxLiveGatherer {
   mutable framework::TCriticalSection done_lock_;
   std::deque<TcxShellItemInfo*> done_items_;
   int pause_depth_ = 0;
+  // Set while the UI thread waits for WorkerLock: the worker then lets it in
+  // instead of taking the lock again at once (a critical section is not fair).
+  std::atomic<bool> pause_waiting_{false};
 };
 
 }  // namespace shellcore
