@@ -3,6 +3,9 @@
 
 #include <shlwapi.h>
 
+#include <shlguid.h>
+#include <wrl/client.h>
+
 #include <atomic>
 
 #include "shellcore/item_producer.h"
@@ -136,7 +139,15 @@ void TcxShellItemInfo::LoadFullInfo(IShellFolder* folder, LPCITEMIDLIST parent_f
     AcceptsDrops = (attributes & SFGAO_DROPTARGET) != 0;
     Renamable = (attributes & SFGAO_CANRENAME) != 0;
   }
-  ClosedImageIndex = IconIndex(absolute.Get(), kItemIconQuery, ClosedImageIndex);
+  if (folder && IdListItemCount(item) == 1) {
+    // The folder in hand answers the icon without binding the item's parent
+    // again from the desktop. (Its open-icon answer differs from the
+    // shell's under Wine, so containers, the few, ask the shell for that.)
+    const int closed = LockedMapIdListToIconIndex(folder, item, nullptr);
+    if (closed >= 0) ClosedImageIndex = closed;
+  } else {
+    ClosedImageIndex = IconIndex(absolute.Get(), kItemIconQuery, ClosedImageIndex);
+  }
   OpenImageIndex = IsContainer ? IconIndex(absolute.Get(), kItemIconQuery | SHGFI_OPENICON, OpenImageIndex)
                                : ClosedImageIndex;
   ShellOverlay = ComputeShellOverlay();
@@ -152,6 +163,18 @@ int TcxShellItemInfo::ComputeShellOverlay(DWORD version) const {
     return -1;
   }
   if (!AbsoluteId) return -1;
+  // The parent's own overlay answer, where it gives one, spares a query that
+  // binds the parent from the desktop and makes an icon.
+  if (FolderObject && FolderObject->ParentFolder() && FolderObject->ChildIdList()) {
+    Microsoft::WRL::ComPtr<IShellIconOverlay> overlay;
+    if (SUCCEEDED(FolderObject->ParentFolder()->QueryInterface(IID_IShellIconOverlay,
+                                                               reinterpret_cast<void**>(overlay.GetAddressOf()))) &&
+        overlay) {
+      int index = 0;
+      if (overlay->GetOverlayIndex(FolderObject->ChildIdList(), &index) != S_OK || index <= 0) return -1;
+      return index - 1;
+    }
+  }
   SHFILEINFOW info{};
   if (!LockedGetFileInfo(reinterpret_cast<LPCWSTR>(AbsoluteId.Get()), 0, &info, sizeof info, kItemOverlayQuery))
     return -1;

@@ -157,6 +157,15 @@ DWORD_PTR LockedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, U
   return SHGetFileInfoW(path, attributes, info, info_size, flags);
 }
 
+int LockedMapIdListToIconIndex(IShellFolder* folder, LPCITEMIDLIST relative, int* open_index) {
+  TShellCommonState& state = State();
+  if (!state.file_info_lock) throw framework::Exception(L"The shell layer is not started");
+  if (open_index) *open_index = -1;
+  if (!folder || !relative) return -1;
+  framework::TCriticalSectionLock hold(*state.file_info_lock);
+  return SHMapPIDLToSystemImageListIndex(folder, relative, open_index);
+}
+
 int DummyFileIconIndex() {
   return CachedIcon(g_dummy_file_icon, L"C:\\CXDUMMYFILE.TXT", FILE_ATTRIBUTE_NORMAL,
                     SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);

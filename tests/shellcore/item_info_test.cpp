@@ -74,6 +74,16 @@ TEST_F(ItemInfoTest, CreatedCheaplyWithDefaultIconsThenCompletedByTheFullLoad) {
     EXPECT_GE(item->ClosedImageIndex, 0);
     EXPECT_FALSE(item->Shortcut);
   }
+  // The icons come from the folder in hand; they are the ones the shell gives
+  // for the item's absolute ID list.
+  auto shell_icon = [](TcxShellItemInfo* item, UINT extra) {
+    SHFILEINFOW info{};
+    shellcore::LockedGetFileInfo(reinterpret_cast<LPCWSTR>(item->AbsoluteId.Get()), 0, &info, sizeof info,
+                                 shellcore::kItemIconQuery | extra);
+    return info.iIcon;
+  };
+  for (TcxShellItemInfo* item : {folder, file, hidden}) EXPECT_EQ(item->ClosedImageIndex, shell_icon(item, 0));
+  EXPECT_EQ(folder->OpenImageIndex, shell_icon(folder, SHGFI_OPENICON));
   EXPECT_TRUE(folder->AcceptsDrops);
   EXPECT_TRUE(hidden->Dimmed);
   EXPECT_FALSE(file->Dimmed);
