@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com_object.h"
 #include "framework/wait_cursor.h"
 #include "shellcore/gatherer.h"
 #include "shellcore/shell_messages.h"
@@ -13,6 +14,11 @@
 #include "tests/shellcore/test_producer.h"
 #include "tests/support/owner_window.h"
 #include "tests/support/temp_dir.h"
+
+// mingw-w64 gives IQueryInfo no id for __uuidof (the Windows SDK does).
+#if defined(__MINGW32__)
+__CRT_UUID_DECL(IQueryInfo, 0x00021500, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+#endif
 
 namespace {
 
@@ -35,6 +41,73 @@ class ItemProducerTest : public testing::Test {
   test_support::TempDir temp_;
   std::wstring root_;
   shell_test::OpenedFolder opened_;
+};
+
+// A tip of the tests' choosing, handed out in the task allocator's memory as
+// the shell does.
+class FixedTip : public framework::TInterfacedObject<IQueryInfo> {
+ public:
+  explicit FixedTip(std::wstring text) : text_(std::move(text)) {}
+  HRESULT STDMETHODCALLTYPE GetInfoTip(DWORD, LPWSTR* text) override {
+    const size_t bytes = (text_.size() + 1) * sizeof(wchar_t);
+    *text = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    memcpy(*text, text_.c_str(), bytes);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetInfoFlags(DWORD* flags) override {
+    *flags = 0;
+    return S_OK;
+  }
+
+ private:
+  std::wstring text_;
+};
+
+// A real folder that also answers tips (Wine's folders give none).
+class TipFolder : public framework::TInterfacedObject<IShellFolder> {
+ public:
+  TipFolder(IShellFolder* real, std::wstring tip) : real_(real), tip_(std::move(tip)) {}
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
+                                             ULONG* a) override {
+    return real_->ParseDisplayName(w, b, n, e, l, a);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
+    return real_->EnumObjects(w, f, e);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToObject(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToStorage(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM p, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    return real_->CompareIDs(p, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
+    return real_->CreateViewObject(w, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY a, SFGAOF* f) override {
+    return real_->GetAttributesOf(c, a, f);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY a, REFIID i, UINT* r,
+                                          void** o) override {
+    if (i == IID_IQueryInfo && c == 1) {
+      auto tip = framework::MakeInterfaced<FixedTip>(tip_);
+      *o = tip.Detach();
+      return S_OK;
+    }
+    return real_->GetUIObjectOf(w, c, a, i, r, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
+    return real_->GetDisplayNameOf(l, f, n);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+    return real_->SetNameOf(w, l, n, f, o);
+  }
+
+ private:
+  Microsoft::WRL::ComPtr<IShellFolder> real_;
+  std::wstring tip_;
 };
 
 bool NotZip(shellcore::TcxShellFolder& item) {
@@ -184,12 +257,25 @@ TEST_F(ItemProducerTest, InfoTipsRespectTheSettingTheIndexAndTheCapacity) {
     producer.GetInfoTip(nullptr, index, 8, buffer);
     EXPECT_EQ(std::wstring(buffer, 8), std::wstring(8, L'x')) << index;
   }
-  // Whatever tip the shell gives for an item, it is cut to the capacity.
-  for (int index = 0; index < producer.ItemCount(); ++index) {
-    wchar_t small[4];
-    wmemset(small, L'x', 4);
-    producer.GetInfoTip(nullptr, index, 3, small);
-    EXPECT_EQ(small[3], L'x') << "nothing written past the capacity";
+  // Wide text end to end: characters of any script stay; a tip longer than
+  // the buffer is cut with its terminator inside the capacity, never between
+  // the halves of a surrogate pair.
+  const std::wstring tip = L"\u9b42\u6597\u7f57 ROM \U0001F3AE!";  // ... "ROM ", a pair, "!"
+  TestProducer tipped;
+  tipped.SetFolder(framework::MakeInterfaced<TipFolder>(opened_.folder.Get(), tip).Get(), opened_.id.Get());
+  ASSERT_TRUE(tipped.EnumerateFolder());
+  struct Case {
+    int capacity;
+    std::wstring expected;
+  } cases[] = {
+      {64, tip}, {12, tip}, {11, tip.substr(0, 10)}, {10, tip.substr(0, 8)} /* no half pair */,
+      {9, tip.substr(0, 8)}, {1, L""},
+  };
+  for (const Case& c : cases) {
+    std::vector<wchar_t> out(static_cast<size_t>(c.capacity) + 4, L'x');
+    tipped.GetInfoTip(nullptr, 0, c.capacity, out.data());
+    EXPECT_EQ(std::wstring(out.data()), c.expected) << c.capacity;
+    EXPECT_EQ(out[static_cast<size_t>(c.capacity)], L'x') << "nothing written past the capacity";
   }
 }
 
