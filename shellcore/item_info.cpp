@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "framework/system_error.h"
 #include "shellcore/item_producer.h"
 #include "shellcore/shell_access.h"
 #include "shellcore/shell_common.h"
@@ -56,10 +57,12 @@ TcxShellItemInfo::TcxShellItemInfo(TcxCustomItemProducer* producer, LPCITEMIDLIS
   for (int attempt = 1;; ++attempt) {
     try {
       RelativeId = IdListClone(relative);
-      break;
+      if (RelativeId || !relative) break;
     } catch (...) {
       if (attempt >= kIdListCopyAttempts) throw;
+      continue;
     }
+    if (attempt >= kIdListCopyAttempts) framework::RaiseSystemError(E_OUTOFMEMORY);
   }
   LoadBasicInfo(folder, relative);
   TipText.clear();

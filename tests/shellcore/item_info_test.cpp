@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/com_object.h"
+#include "framework/system_error.h"
 #include "shellcore/shell_access.h"
 #include "shellcore/shell_common.h"
 #include "shellcore/shell_options.h"
@@ -157,6 +158,38 @@ TEST_F(ItemInfoTest, RepointFollowsARenameAndIgnoresANullList) {
   EXPECT_TRUE(shellcore::IdListSame(item->AbsoluteId.Get(), absolute.Get()));
   EXPECT_EQ(item->FolderObject->FullIdList(), item->AbsoluteId.Get());
   EXPECT_EQ(shellcore::FileNamePart(item->FolderObject->ParsingName()), L"renamed.nes");
+}
+
+// Makes the task allocator answer its next few allocations with null (the
+// blocks it did take are left behind: a few bytes, for this test only).
+class FailingAllocations : public shell_test::AllocatorSpy {
+ public:
+  void FailNext(int count) { left_ = count; }
+  void* STDMETHODCALLTYPE PostAlloc(void* block) override {
+    if (left_ <= 0) return AllocatorSpy::PostAlloc(block);
+    --left_;
+    return nullptr;
+  }
+
+ private:
+  int left_ = 0;
+};
+
+TEST_F(ItemInfoTest, ACopyOfTheRelativeIdThatFailsIsTriedThreeTimesThenRaises) {
+  const TcxShellItemInfo* source = producer_.Named(L"game.nes");
+  ASSERT_TRUE(source);
+  const shellcore::TIdList relative = shellcore::IdListClone(source->RelativeId.Get());
+  FailingAllocations failing;
+  failing.FailNext(2);
+  {
+    TcxShellItemInfo item(&producer_, relative.Get(), opened_.id.Get(), opened_.folder.Get());
+    EXPECT_EQ(shell_test::ListBytes(item.RelativeId.Get()), shell_test::ListBytes(relative.Get()));
+    EXPECT_EQ(item.DisplayName, L"game.nes");
+  }
+  ASSERT_GT(failing.Allocations(), 0) << "the spy sees the allocator";
+  failing.FailNext(3);
+  EXPECT_THROW(TcxShellItemInfo(&producer_, relative.Get(), opened_.id.Get(), opened_.folder.Get()),
+               framework::ESystemError);
 }
 
 }  // namespace
