@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/exceptions.h"
+#include "framework/thread.h"
 
 namespace framework {
 
@@ -18,6 +19,12 @@ LRESULT CALLBACK ApplicationWndProc(HWND window, UINT message, WPARAM wparam, LP
   // The hidden window never closes by itself: the main form ends the program.
   if (message == WM_CLOSE) {
     if (Application && Application->MainForm()) PostMessageW(Application->MainForm(), WM_CLOSE, 0, 0);
+    return 0;
+  }
+  // Posted by a worker's Synchronize; any loop that dispatches it (ours or a
+  // modal one) runs the calls.
+  if (message == WM_SYNCHRONIZE_CALLS) {
+    CheckSynchronize();
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
@@ -72,10 +79,14 @@ TApplication::TApplication() : title_(ApplicationTitleFromPath(ExecutablePath())
   if (icon_) SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   ShowWindow(handle_, SW_SHOWNOACTIVATE);
   Application = this;
+  SetSynchronizeWindow(handle_);
 }
 
 TApplication::~TApplication() {
-  if (Application == this) Application = nullptr;
+  if (Application == this) {
+    Application = nullptr;
+    SetSynchronizeWindow(nullptr);
+  }
   if (handle_) DestroyWindow(handle_);
   // Icons from LoadIconW are shared resources and are not destroyed.
 }
@@ -145,8 +156,10 @@ void TApplication::Run() {
     MSG msg;
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (ProcessMessage(msg)) break;
-    } else if (Idle()) {
-      WaitMessage();
+    } else if (Idle() && !CheckSynchronize()) {
+      // Wakes for a message or for calls a worker queued.
+      const HANDLE calls = SynchronizeEvent();
+      MsgWaitForMultipleObjectsEx(1, &calls, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
   }
 }

@@ -157,6 +157,15 @@ DWORD_PTR LockedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, U
   return SHGetFileInfoW(path, attributes, info, info_size, flags);
 }
 
+int LockedMapIdListToIconIndex(IShellFolder* folder, LPCITEMIDLIST relative, int* open_index) {
+  TShellCommonState& state = State();
+  if (!state.file_info_lock) throw framework::Exception(L"The shell layer is not started");
+  if (open_index) *open_index = -1;
+  if (!folder || !relative) return -1;
+  framework::TCriticalSectionLock hold(*state.file_info_lock);
+  return SHMapPIDLToSystemImageListIndex(folder, relative, open_index);
+}
+
 int DummyFileIconIndex() {
   return CachedIcon(g_dummy_file_icon, L"C:\\CXDUMMYFILE.TXT", FILE_ATTRIBUTE_NORMAL,
                     SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
@@ -183,6 +192,11 @@ void UnregisterLiveGatherer(TcxLiveGatherer* gatherer) {
   auto& list = *g_live_gatherers;
   list.erase(std::remove(list.begin(), list.end(), gatherer), list.end());
   if (list.empty()) g_live_gatherers.reset();
+}
+
+bool IsLiveGatherer(const TcxLiveGatherer* gatherer) {
+  return g_live_gatherers && std::find(g_live_gatherers->begin(), g_live_gatherers->end(), gatherer) !=
+                                 g_live_gatherers->end();
 }
 
 int LiveGathererCount() { return g_live_gatherers ? static_cast<int>(g_live_gatherers->size()) : 0; }

@@ -19,6 +19,11 @@ TcxShellFolder::TcxShellFolder(LPCITEMIDLIST full_id_list) : full_id_list_(full_
   }
 }
 
+TcxShellFolder::TcxShellFolder(LPCITEMIDLIST full_id_list, IShellFolder* parent)
+    : full_id_list_(full_id_list), parent_folder_(parent) {
+  if (full_id_list && IdListItemCount(full_id_list) >= 1) child_id_list_ = IdListClone(IdListLastItem(full_id_list));
+}
+
 SFGAOF TcxShellFolder::QueryAttributes(SFGAOF mask) const {
   if (!parent_folder_ || !child_id_list_) return 0;
   SFGAOF attributes = mask;

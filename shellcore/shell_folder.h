@@ -39,6 +39,10 @@ class TcxShellFolder {
   // `full_id_list` is borrowed: the creator keeps it alive as long as this
   // object. Raises only when the desktop cannot be had.
   explicit TcxShellFolder(LPCITEMIDLIST full_id_list);
+  // The same item when its parent folder is already bound: `parent` is the
+  // folder of the last item of `full_id_list` (a reference is taken), so no
+  // binding from the desktop is needed. Raises only when memory runs out.
+  TcxShellFolder(LPCITEMIDLIST full_id_list, IShellFolder* parent);
   TcxShellFolder(const TcxShellFolder&) = delete;
   TcxShellFolder& operator=(const TcxShellFolder&) = delete;
 

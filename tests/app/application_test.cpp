@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/forms.h"
+#include "framework/thread.h"
 #include "tests/app/message_box_watcher.h"
+#include "tests/support/watchdog.h"
 
 namespace {
 
@@ -117,6 +120,31 @@ TEST(MessageLoop, CallsIdleHandlersUntilTheyAreDoneAndEndsOnTerminate) {
   framework::Application->Run();
   framework::Application->RemoveIdleHandler(id);
   EXPECT_EQ(calls, 3);
+}
+
+TEST(MessageLoop, ServesAWorkersSynchronizedCallsWhileItWaits) {
+  // The loop sleeps in its wait with nothing queued; the worker's call must
+  // wake it.
+  test_support::Watchdog watchdog("the message loop serving a worker", 60000);
+  class Worker : public framework::TThread {
+   public:
+    std::vector<DWORD> ran_on;
+    ~Worker() override { WaitFor(); }
+
+   protected:
+    void Execute() override {
+      Sleep(100);  // the loop is idle by now
+      Synchronize([this] { ran_on.push_back(GetCurrentThreadId()); });
+      Synchronize([this] {
+        ran_on.push_back(GetCurrentThreadId());
+        framework::Application->Terminate();
+      });
+    }
+  } worker;
+  worker.Start();
+  framework::Application->Run();
+  worker.WaitFor();
+  EXPECT_EQ(worker.ran_on, (std::vector<DWORD>{GetCurrentThreadId(), GetCurrentThreadId()}));
 }
 
 }  // namespace

@@ -108,3 +108,17 @@ void* STDMETHODCALLTYPE AllocatorSpy::PreFree(void* block, BOOL spied) {
 }
 
 }  // namespace shell_test
+
+#include "tests/shellcore/test_producer.h"
+
+namespace shell_test {
+
+OpenedFolder OpenFolder(const std::wstring& path) {
+  OpenedFolder opened;
+  opened.id = ParsePath(path);
+  if (!opened.id) return opened;
+  shellcore::ShellDesktop()->BindToObject(opened.id.Get(), nullptr, IID_PPV_ARGS(&opened.folder));
+  return opened;
+}
+
+}  // namespace shell_test
