@@ -185,7 +185,7 @@ TEST(IdListTest, AncestorThroughTheShellOnRealFolders) {
   EXPECT_FALSE(shellcore::IdListIsAncestor(folder.Get(), nullptr));
   // The parent of a real list names its folder.
   const TIdList parent = shellcore::IdListParent(rom.Get());
-  EXPECT_TRUE(shellcore::IdListSame(parent.Get(), games.Get()));
+  EXPECT_TRUE(shell_test::SameItem(parent.Get(), games.Get()));
 }
 
 TEST(IdListTest, OwnerAndArrayReleaseTheirBlocks) {

@@ -63,7 +63,7 @@ TEST_F(ItemInfoTest, CreatedCheaplyWithDefaultIconsThenCompletedByTheFullLoad) {
   EXPECT_FALSE(file->HasThumbnail());
   EXPECT_EQ(file->Producer, &producer_);
   EXPECT_EQ(file->FolderObject->FullIdList(), file->AbsoluteId.Get());
-  EXPECT_TRUE(shellcore::IdListSame(file->AbsoluteId.Get(), shell_test::ParsePath(root_ + L"\\game.nes").Get()));
+  EXPECT_TRUE(shell_test::SameItem(file->AbsoluteId.Get(), shell_test::ParsePath(root_ + L"\\game.nes").Get()));
 
   for (TcxShellItemInfo* item : {folder, file, hidden}) producer_.FetchItem(item);
   for (TcxShellItemInfo* item : {folder, file, hidden}) {
@@ -155,7 +155,7 @@ TEST_F(ItemInfoTest, RepointFollowsARenameAndIgnoresANullList) {
   EXPECT_EQ(item->DisplayName, L"renamed.nes");
   EXPECT_TRUE(item->FullyLoaded);
   EXPECT_FALSE(item->ShownInView);
-  EXPECT_TRUE(shellcore::IdListSame(item->AbsoluteId.Get(), absolute.Get()));
+  EXPECT_TRUE(shell_test::SameItem(item->AbsoluteId.Get(), absolute.Get()));
   EXPECT_EQ(item->FolderObject->FullIdList(), item->AbsoluteId.Get());
   EXPECT_EQ(shellcore::FileNamePart(item->FolderObject->ParsingName()), L"renamed.nes");
 }

@@ -147,7 +147,7 @@ TEST_F(ShellRootTest, CustomPathToAFolderAFileOrNothing) {
 
   root.SetCustomPath(folder);
   EXPECT_TRUE(root.RootValid());
-  EXPECT_EQ(ListBytes(root.RootIdList()), ListBytes(shell_test::ParsePath(folder).Get()));
+  EXPECT_TRUE(shell_test::SameItem(root.RootIdList(), shell_test::ParsePath(folder).Get()));
   EXPECT_FALSE(SameObject(root.RootShellFolder(), desktop.Get())) << "the folder itself";
   EXPECT_NE(root.RootAttributes() & SFGAO_FOLDER, 0u);
   EXPECT_EQ(root.RootParsingName(), folder);
@@ -155,7 +155,7 @@ TEST_F(ShellRootTest, CustomPathToAFolderAFileOrNothing) {
 
   root.SetCustomPath(file);
   EXPECT_TRUE(root.RootValid());
-  EXPECT_EQ(ListBytes(root.RootIdList()), ListBytes(shell_test::ParsePath(file).Get()));
+  EXPECT_TRUE(shell_test::SameItem(root.RootIdList(), shell_test::ParsePath(file).Get()));
   EXPECT_TRUE(SameObject(root.RootShellFolder(), desktop.Get())) << "a file cannot be bound as a folder";
   EXPECT_EQ(root.RootAttributes(), static_cast<SFGAOF>(SFGAO_FILESYSTEM));
   EXPECT_EQ(resolved_count, 3);
@@ -188,7 +188,7 @@ TEST_F(ShellRootTest, MissingCustomPathSetByCodeRaisesAndKeepsTheOldRoot) {
   EXPECT_EQ(resolved_count, resolved_before + 1) << "resolved again from the old path";
   EXPECT_EQ(settings_count, settings_before);
   EXPECT_TRUE(root.RootValid());
-  EXPECT_EQ(ListBytes(root.RootIdList()), ListBytes(shell_test::ParsePath(folder).Get()));
+  EXPECT_TRUE(shell_test::SameItem(root.RootIdList(), shell_test::ParsePath(folder).Get()));
 
   // The same through Assign: both values come back.
   const std::wstring gone = root_path + L"\\gone";

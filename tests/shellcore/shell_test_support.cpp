@@ -64,6 +64,12 @@ shellcore::TIdList ParsePath(const std::wstring& path) {
   return list;
 }
 
+bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+  if (!a || !b) return a == b;
+  const HRESULT order = shellcore::ShellDesktop()->CompareIDs(0, a, b);
+  return SUCCEEDED(order) && static_cast<short>(HRESULT_CODE(order)) == 0;
+}
+
 std::wstring Wide(const std::string& utf8) { return test_support::FsPath(utf8).wstring(); }
 
 bool SameObject(IUnknown* a, IUnknown* b) {

@@ -24,6 +24,11 @@ std::vector<BYTE> ListBytes(LPCITEMIDLIST list);  // terminator included
 
 // The absolute list of a path the shell can parse; null when it cannot.
 shellcore::TIdList ParsePath(const std::wstring& path);
+// Whether two absolute lists name the same item, by the shell's comparison.
+// Lists taken at different moments need this rather than equal bytes: Wine
+// puts each folder's modification time into its item, and /tmp changes
+// whenever a parallel test makes its folder.
+bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b);
 std::wstring Wide(const std::string& utf8);
 // Whether two interface pointers belong to one COM object.
 bool SameObject(IUnknown* a, IUnknown* b);
