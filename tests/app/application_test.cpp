@@ -8,7 +8,7 @@
 #include "framework/exceptions.h"
 #include "framework/forms.h"
 #include "framework/thread.h"
-#include "tests/app/message_box_watcher.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/support/watchdog.h"
 
 namespace {

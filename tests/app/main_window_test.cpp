@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "framework/application.h"
-#include "tests/app/message_box_watcher.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

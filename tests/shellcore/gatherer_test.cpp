@@ -17,7 +17,7 @@
 #include "framework/rw_lock.h"
 #include "framework/thread.h"
 #include "shellcore/item_producer.h"
-#include "tests/app/message_box_watcher.h"
+#include "tests/support/message_box_watcher.h"
 #include "tests/shellcore/shell_test_support.h"
 #include "tests/shellcore/test_producer.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "tests/app/message_box_watcher.h"
+#include "tests/support/message_box_watcher.h"
 
 namespace {
 MessageBoxWatcher* active_watcher = nullptr;
