@@ -42,8 +42,13 @@ TForm1::TForm1()
       img1(*this, L"LOGO", 279, 496),
       Button1(*this, L"执行", 48, 512, 75, 25),
       lst1(*this, 412, 32, 200, 449, 12),
+      cxShellTreeView1(*this, 8, 32, 397, 449),
       btn1(*this, L"退出", 152, 512, 75, 25) {
   Button1.OnClick = [this] { Button1Click(&Button1); };
+  cxShellTreeView1.SetIndent(19);
+  cxShellTreeView1.SetRightClickSelect(true);
+  cxShellTreeView1.OnClick = [this](framework::TControl* Sender) { cxShellTreeView1Click(Sender); };
+  cxShellTreeView1.Loaded();
   btn1.OnClick = [this] { btn1Click(&btn1); };
 }
 
@@ -65,6 +70,12 @@ void TForm1::Button1Click(framework::TControl* /*Sender*/) {
 void TForm1::SearchFile(const std::wstring& path) {
   // A folder that cannot be listed leaves the list as it is, without a word.
   gamelist::ListRomFolder(ToUtf8(path), [this](const std::string& name) { lst1.Add(FromUtf8(name)); });
+}
+
+void TForm1::cxShellTreeView1Click(framework::TControl* /*Sender*/) {
+  lst1.Clear();
+  const std::wstring path = cxShellTreeView1.Path();
+  SearchFile(path);
 }
 
 void TForm1::btn1Click(framework::TControl* /*Sender*/) { Close(); }

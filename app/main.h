@@ -6,18 +6,19 @@
 #include "framework/controls.h"
 #include "framework/forms.h"
 #include "gamelist/xml_document.h"
+#include "shelltree/shell_tree_view.h"
 
 class TForm1 : public framework::TForm {
  public:
   TForm1();
 
   // Components in creation order, which is also the tab order of those that
-  // take the focus. The folder tree's place (8, 32, 397 x 449, tab position
-  // 2, between lst1 and btn1) stays empty until the folder tree exists.
+  // take the focus.
   framework::TLabel lbl1;
   framework::TImage img1;
   framework::TButton Button1;
   framework::TListBox lst1;
+  shelltree::TcxShellTreeView cxShellTreeView1;
   framework::TButton btn1;
   gamelist::TXMLDocument XMLDocument1;
 
@@ -25,6 +26,8 @@ class TForm1 : public framework::TForm {
   void Button1Click(framework::TControl* Sender);
   // Appends the accepted entries of `path` to lst1.
   void SearchFile(const std::wstring& path);
+  // A click in the folder tree lists the selected folder's entries.
+  void cxShellTreeView1Click(framework::TControl* Sender);
   // Exit.
   void btn1Click(framework::TControl* Sender);
 

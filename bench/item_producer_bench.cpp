@@ -73,8 +73,7 @@ void Breakdown(BenchProducer& producer, int sample) {
     attributes += Since(start);
     start = Clock::now();
     SHFILEINFOW info{};
-    shellcore::LockedGetFileInfo(reinterpret_cast<LPCWSTR>(item->AbsoluteId.Get()), 0, &info, sizeof info,
-                                 shellcore::kItemIconQuery);
+    shellcore::LockedGetFileInfo(item->AbsoluteId.Get(), info, shellcore::kItemIconQuery);
     icons += Since(start);
     start = Clock::now();
     int open = -1;

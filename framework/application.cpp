@@ -27,6 +27,9 @@ LRESULT CALLBACK ApplicationWndProc(HWND window, UINT message, WPARAM wparam, LP
     CheckSynchronize();
     return 0;
   }
+  // Its only purpose is done: the loop found a message, and runs its idle
+  // handlers once the queue is empty again.
+  if (message == WM_WAKE_MAIN_THREAD) return 0;
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -206,6 +209,14 @@ void TApplication::ShowException(const std::wstring& message) {
   MessageBoxW(handle_, WithFullStop(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
   for (HWND window : disabled) EnableWindow(window, TRUE);
   if (focus && IsWindow(focus)) SetFocus(focus);
+}
+
+TApplicationEvents::TApplicationEvents() {
+  if (Application) id_ = Application->AddIdleHandler([this] { return OnIdle ? OnIdle() : true; });
+}
+
+TApplicationEvents::~TApplicationEvents() {
+  if (Application && id_) Application->RemoveIdleHandler(id_);
 }
 
 TComApartment::TComApartment()

@@ -82,6 +82,22 @@ class TApplication {
 // after it is destroyed.
 extern TApplication* Application;
 
+// A subscription to the application's idle notification for as long as it
+// lives. OnIdle answers whether it is done; false asks for another call
+// before the loop waits for the next message.
+class TApplicationEvents {
+ public:
+  TApplicationEvents();
+  ~TApplicationEvents();
+  TApplicationEvents(const TApplicationEvents&) = delete;
+  TApplicationEvents& operator=(const TApplicationEvents&) = delete;
+
+  std::function<bool()> OnIdle;
+
+ private:
+  int id_ = 0;
+};
+
 // Runs a handler; an exception that leaves it goes to the default display.
 template <typename Handler>
 void RunHandler(Handler&& handler) noexcept {

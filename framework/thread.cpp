@@ -58,6 +58,10 @@ bool InMainThread() { return GetCurrentThreadId() == g_main_thread_id; }
 void SetSynchronizeWindow(HWND window) { Queue().window = window; }
 HANDLE SynchronizeEvent() { return Queue().event; }
 
+void WakeMainThread() {
+  if (const HWND window = Queue().window.load()) PostMessageW(window, WM_WAKE_MAIN_THREAD, 0, 0);
+}
+
 bool CheckSynchronize() {
   if (!InMainThread()) return false;
   TSyncQueue& queue = Queue();

@@ -34,6 +34,13 @@ void SetSynchronizeWindow(HWND window);
 // The event that is set while calls are queued, for waits that serve them.
 HANDLE SynchronizeEvent();
 
+// Wakes the main thread's message loop from any thread, so that it runs its
+// idle handlers again: a worker that left results for the UI thread calls it
+// instead of waiting for the user to move the mouse. Posted to the same
+// window as WM_SYNCHRONIZE_CALLS; nothing happens while there is none.
+inline constexpr UINT WM_WAKE_MAIN_THREAD = WM_APP + 0x3F01;
+void WakeMainThread();
+
 enum class TWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 
 // Waits for `handle`. On the main thread the wait keeps serving sent

@@ -97,8 +97,15 @@ void TcxShellItemsInfoGatherer::HandleItem(TcxShellItemInfo* item) {
     framework::TReadLock read(producer->ItemsGuard());
     if (!producer->IsFetched(item)) producer->FetchInBackground(item);
   }
-  TCriticalSectionLock done(done_lock_);
-  done_items_.push_back(item);
+  bool first = false;
+  {
+    TCriticalSectionLock done(done_lock_);
+    first = done_items_.empty();
+    done_items_.push_back(item);
+  }
+  // The view drains the list while the UI thread is idle; a list that was
+  // empty may have no drain coming, so the UI thread is woken for it once.
+  if (first) framework::WakeMainThread();
 }
 
 void TcxShellItemsInfoGatherer::WaitForWork() { work_signal_->WaitFor(INFINITE); }

@@ -1,7 +1,9 @@
 #pragma once
 // Background fetching: one worker per view control completes the item
 // records the view asks for, one at a time at idle priority, and hands them
-// back through the done list, which the view drains on the UI thread.
+// back through the done list, which the view drains on the UI thread while
+// it is idle. A record put on an empty done list wakes the UI thread's loop
+// (framework::WakeMainThread), so fetched details show without user input.
 //
 // Threads: the UI thread constructs, requests, cancels, pauses, drains and
 // destroys; the worker (TFetchThread, its own single-threaded apartment)

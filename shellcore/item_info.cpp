@@ -27,7 +27,7 @@ bool QueryItemAttributes(IShellFolder* folder, LPCITEMIDLIST item, SFGAOF mask, 
 // The icon index of `list`, or `keep` when the query fails.
 int IconIndex(LPCITEMIDLIST list, UINT flags, int keep) {
   SHFILEINFOW info{};
-  if (!LockedGetFileInfo(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, flags)) return keep;
+  if (!LockedGetFileInfo(list, info, flags)) return keep;
   return info.iIcon;
 }
 
@@ -179,7 +179,7 @@ int TcxShellItemInfo::ComputeShellOverlay(DWORD version) const {
     }
   }
   SHFILEINFOW info{};
-  if (!LockedGetFileInfo(reinterpret_cast<LPCWSTR>(AbsoluteId.Get()), 0, &info, sizeof info, kItemOverlayQuery))
+  if (!LockedGetFileInfo(AbsoluteId.Get(), info, kItemOverlayQuery))
     return -1;
   if (info.hIcon) DestroyIcon(info.hIcon);
   return static_cast<int>((static_cast<unsigned>(info.iIcon) >> 24) & 0xFF) - 1;

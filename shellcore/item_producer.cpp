@@ -76,6 +76,10 @@ std::unique_ptr<TcxShellItemInfo> TcxCustomItemProducer::CreateItemInfo(LPCITEMI
 TcxShellItemInfo* TcxCustomItemProducer::AddItem(LPCITEMIDLIST relative) {
   std::unique_ptr<TcxShellItemInfo> item = CreateItemInfo(relative);
   if (item->DisplayName.empty() || !item->FolderObject || !AcceptsItem(*item->FolderObject)) return nullptr;
+  return AppendItem(std::move(item));
+}
+
+TcxShellItemInfo* TcxCustomItemProducer::AppendItem(std::unique_ptr<TcxShellItemInfo> item) {
   if (!destroying_) {
     if (TcxShellItemsInfoGatherer* gatherer = ItemGatherer()) records_gatherer_ = gatherer;
   }

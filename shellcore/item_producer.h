@@ -41,9 +41,12 @@ inline int CompareIdsResult(HRESULT answer) { return static_cast<std::int16_t>(a
 class TcxCustomItemProducer {
  public:
   explicit TcxCustomItemProducer(framework::TOwnerControl* owner);
-  // Withdraws the records from the gatherer they were last requested at and
-  // frees them. A derived producer whose ItemGatherer differs over its life
-  // calls ReleaseResources in its own destructor.
+  // Withdraws the records from the gatherer their producer handed them to
+  // (whichever way they entered the list) and frees them. The worker calls
+  // FetchInBackground and IsFetched, which a derived class supplies: by the
+  // time this destructor runs those overrides and the derived fields are
+  // gone, so every derived producer calls ReleaseResources first thing in
+  // its own destructor.
   virtual ~TcxCustomItemProducer();
   TcxCustomItemProducer(const TcxCustomItemProducer&) = delete;
   TcxCustomItemProducer& operator=(const TcxCustomItemProducer&) = delete;
@@ -103,6 +106,9 @@ class TcxCustomItemProducer {
  protected:
   // A derived producer's own changes of the list (under the write lock).
   std::vector<std::unique_ptr<TcxShellItemInfo>>& ItemList() { return item_list_; }
+  // Appends a record made by CreateItemInfo: every record enters the list
+  // here, so the producer knows which gatherer to withdraw them from.
+  TcxShellItemInfo* AppendItem(std::unique_ptr<TcxShellItemInfo> item);
   // The order of two records; negative: a first.
   int CompareItems(TcxShellItemInfo& a, TcxShellItemInfo& b);
 

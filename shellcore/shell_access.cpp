@@ -103,10 +103,10 @@ std::wstring StrRetText(STRRET& result, LPCITEMIDLIST item) {
   }
 }
 
-std::wstring NameInFolder(IShellFolder* folder, LPCITEMIDLIST item) {
+std::wstring NameInFolder(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags) {
   if (!folder) return std::wstring();
   STRRET name{};
-  if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name))) return std::wstring();
+  if (FAILED(folder->GetDisplayNameOf(item, flags, &name))) return std::wstring();
   return StrRetText(name, item);
 }
 

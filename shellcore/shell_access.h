@@ -34,8 +34,9 @@ std::wstring AnsiToWide(const char* text, size_t length);
 // is read inside the first item of `item`; without an item it is empty.
 std::wstring StrRetText(STRRET& result, LPCITEMIDLIST item);
 
-// The item's name in `folder` (SHGDN_INFOLDER); empty when the call fails.
-std::wstring NameInFolder(IShellFolder* folder, LPCITEMIDLIST item);
+// The item's name in `folder` (SHGDN_INFOLDER unless other SHGDN_* flags are
+// given); empty when the call fails.
+std::wstring NameInFolder(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags = SHGDN_INFOLDER);
 
 // The file-system path of an absolute list; empty for null and for items
 // that have none.

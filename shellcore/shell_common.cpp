@@ -157,6 +157,10 @@ DWORD_PTR LockedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, U
   return SHGetFileInfoW(path, attributes, info, info_size, flags);
 }
 
+DWORD_PTR LockedGetFileInfo(LPCITEMIDLIST list, SHFILEINFOW& info, UINT flags) {
+  return LockedGetFileInfo(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof info, flags | SHGFI_PIDL);
+}
+
 int LockedMapIdListToIconIndex(IShellFolder* folder, LPCITEMIDLIST relative, int* open_index) {
   TShellCommonState& state = State();
   if (!state.file_info_lock) throw framework::Exception(L"The shell layer is not started");

@@ -66,6 +66,9 @@ Microsoft::WRL::ComPtr<IShellFolder> ShellDesktop();
 // SHGetFileInfoW with the same arguments, one call at a time process-wide.
 // Raises if the layer is not started (there is no lock to take).
 DWORD_PTR LockedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT info_size, UINT flags);
+// The same for an absolute ID list: SHGFI_PIDL is added here, so callers
+// pass the list as what it is.
+DWORD_PTR LockedGetFileInfo(LPCITEMIDLIST list, SHFILEINFOW& info, UINT flags);
 
 // SHMapPIDLToSystemImageListIndex under the same lock: the icon index of the
 // child `relative` of `folder`, and its open icon's in `open_index` when

@@ -53,7 +53,7 @@ void TcxShellDetails::LoadColumns(int char_width, IShellFolder* folder, bool fil
     // one after them that is not shown by default ends the set.
     const bool defaults_lead = !IsWindowsXPOrGreater();
     bool met_default = false;
-    for (UINT column = 0;; ++column) {
+    for (UINT column = 0; column < kMaxDetailColumns; ++column) {
       SHELLDETAILS details{};
       if (FAILED(folder2->GetDetailsOf(nullptr, column, &details))) break;
       SHCOLSTATEF state = 0;
@@ -76,7 +76,7 @@ void TcxShellDetails::LoadColumns(int char_width, IShellFolder* folder, bool fil
 
   ComPtr<IShellDetails> shell_details;
   if (folder && QueryShellDetails(folder, nullptr, shell_details) == S_OK) {
-    for (UINT column = 0;; ++column) {
+    for (UINT column = 0; column < kMaxDetailColumns; ++column) {
       SHELLDETAILS details{};
       if (FAILED(shell_details->GetDetailsOf(nullptr, column, &details))) break;
       add_shell_column(column, details);

@@ -20,6 +20,10 @@ inline constexpr wchar_t kColumnTitleSize[] = L"Size";
 inline constexpr wchar_t kColumnTitleType[] = L"Type";
 inline constexpr wchar_t kColumnTitleModified[] = L"Modified";
 
+// A folder that answers for every column number would otherwise keep the
+// UI thread in LoadColumns for ever; no real folder has this many.
+inline constexpr unsigned kMaxDetailColumns = 256;
+
 struct TcxDetailItem {
   std::wstring ColumnTitle;
   std::int32_t ColumnWidth = 0;       // pixels
@@ -42,8 +46,9 @@ class TcxShellDetails {
   void Clear() { items_.clear(); }
 
   // Replaces the set with the folder's columns; widths are counted in
-  // characters of `char_width` pixels. Without any column interface on the
-  // folder: Name, and for a file-system folder Size, Type and Modified.
+  // characters of `char_width` pixels, at most kMaxDetailColumns of them.
+  // Without any column interface on the folder: Name, and for a file-system
+  // folder Size, Type and Modified.
   void LoadColumns(int char_width, IShellFolder* folder, bool file_system);
 
  private:

@@ -56,4 +56,11 @@ std::wstring TcxShellFolder::ParsingName() const {
   return text;
 }
 
+std::wstring TcxShellFolder::InFolderParsingName() const {
+  if (!parent_folder_ || !child_id_list_) return std::wstring();
+  std::wstring text = NameInFolder(parent_folder_.Get(), child_id_list_.Get(), SHGDN_INFOLDER | SHGDN_FORPARSING);
+  if (text.rfind(L"::{", 0) == 0) text = NameInFolder(parent_folder_.Get(), child_id_list_.Get(), SHGDN_INFOLDER);
+  return text;
+}
+
 }  // namespace shellcore

@@ -219,7 +219,9 @@ bool ShellItemFilterDecision(const TcxShellOptions& options, bool is_folder, Tcx
 
 bool ShellItemFilterAccepts(const TcxShellOptions& options, const TcxShellFolder& item) {
   if (item.IsFolderItem()) return ShellItemFilterDecision(options, true, item.Traits(), std::wstring());
-  return ShellItemFilterDecision(options, false, TcxShellItemTraits(), FileNamePart(item.ParsingName()));
+  // Without a mask every name passes: the name is not even read.
+  if (options.MaskList().empty()) return true;
+  return ShellItemFilterDecision(options, false, TcxShellItemTraits(), FileNamePart(item.InFolderParsingName()));
 }
 
 void TcxShellThumbnailOptions::Assign(framework::TPersistent* source) {

@@ -79,8 +79,7 @@ TEST_F(ItemInfoTest, CreatedCheaplyWithDefaultIconsThenCompletedByTheFullLoad) {
   // for the item's absolute ID list.
   auto shell_icon = [](TcxShellItemInfo* item, UINT extra) {
     SHFILEINFOW info{};
-    shellcore::LockedGetFileInfo(reinterpret_cast<LPCWSTR>(item->AbsoluteId.Get()), 0, &info, sizeof info,
-                                 shellcore::kItemIconQuery | extra);
+    shellcore::LockedGetFileInfo(item->AbsoluteId.Get(), info, shellcore::kItemIconQuery | extra);
     return info.iIcon;
   };
   for (TcxShellItemInfo* item : {folder, file, hidden}) EXPECT_EQ(item->ClosedImageIndex, shell_icon(item, 0));

@@ -1,0 +1,646 @@
+// Threads and lock order: see shell_inner_tree_view.h. Everything here runs
+// on the UI thread.
+#include "shelltree/shell_inner_tree_view.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "framework/rw_lock.h"
+#include "framework/wait_cursor.h"
+#include "shellcore/shell_access.h"
+#include "shellcore/shell_common.h"
+#include "shellcore/shell_messages.h"
+#include "shelltree/shell_tree_view.h"
+
+namespace shelltree {
+
+using framework::TReadLock;
+using shellcore::TcxShellItemInfo;
+using shellcore::TIdList;
+
+namespace {
+
+// SHGetFileInfo flags of a node's own icons and name.
+constexpr UINT kNodeInfoQuery = SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME;  // with SHGFI_PIDL: 0x4208
+constexpr UINT kNodeOpenIconQuery = SHGFI_SYSICONINDEX | SHGFI_OPENICON;  // 0x400A
+constexpr UINT kSystemImagesQuery = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;  // 0x4001
+// The file-information check of a navigation target.
+constexpr UINT kNavigateCheckQuery = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;  // with SHGFI_PIDL: 0x4009
+
+class TFlagScope {
+ public:
+  explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+  ~TFlagScope() { flag_ = old_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(TPlatformTreeView& tree) : tree_(tree) { tree_.BeginUpdate(); }
+  ~TUpdateScope() { tree_.EndUpdate(); }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  TPlatformTreeView& tree_;
+};
+
+}  // namespace
+
+TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView() {
+  dependents_ = std::make_unique<TcxShellDependedControls>();
+  gatherer_ = std::make_unique<shellcore::TcxShellItemsInfoGatherer>(this);
+  root_ = std::make_unique<TcxShellTreeRoot>(this, nullptr);
+  root_->OnRootResolved = [this](framework::TOwnerControl*, shellcore::TcxCustomShellRoot&) { RootResolved(); };
+  root_->OnRootSettingsChanged = [this](shellcore::TcxCustomShellRoot&) { RootSettingsChanged(); };
+  drag_drop_settings_ = std::make_unique<shellcore::TcxDragDropSettings>();
+  drag_drop_settings_->OnDragDropSettingsChanged = [this](shellcore::TcxDragDropSettings&) { UpdateDragStyle(); };
+  options_ = std::make_unique<TcxShellTreeViewOptions>(this);
+  options_->OnShowToolTipChanged = [this](shellcore::TcxShellOptions& options) {
+    SetToolTips(options.ShowToolTip());
+    UpdateTipStyle();
+  };
+  SHFILEINFOW info{};
+  system_images_ = reinterpret_cast<HIMAGELIST>(
+      shellcore::LockedGetFileInfo(L"C:\\", 0, &info, sizeof info, kSystemImagesQuery));
+  // Icons are drawn over the tree's own background.
+  if (system_images_) ImageList_SetBkColor(system_images_, CLR_NONE);
+  SetRightClickSelect(true);
+  idle_hook_ = std::make_unique<framework::TApplicationEvents>();
+  idle_hook_->OnIdle = [this] { return DrainOneDoneItem(); };
+}
+
+TcxCustomInnerShellTreeView::~TcxCustomInnerShellTreeView() {
+  destroying_ = true;
+  idle_hook_.reset();
+  // The worker ends first: a failure it reports is shown in a modal loop
+  // that may deliver this tree's posted messages, and every node and
+  // producer they name must still be there.
+  gatherer_->StopWorker();
+  {
+    framework::TCriticalSectionLock hold(producers_lock_);
+    for (TcxShellTreeItemProducer* producer : producers_) producer->CancelFetching();
+  }
+  LinkListView(nullptr);
+  // Each deletion frees its node's producer.
+  if (HandleAllocated()) ClearNodes();
+  options_.reset();
+  drag_drop_settings_.reset();
+  root_.reset();
+  gatherer_.reset();
+  dependents_.reset();
+}
+
+std::unique_ptr<TcxShellTreeItemProducer> TcxCustomInnerShellTreeView::CreateProducer() {
+  return std::make_unique<TcxShellTreeItemProducer>(this);
+}
+
+void TcxCustomInnerShellTreeView::RegisterProducer(TcxShellTreeItemProducer* producer) {
+  framework::TCriticalSectionLock hold(producers_lock_);
+  producers_.push_back(producer);
+}
+
+void TcxCustomInnerShellTreeView::UnregisterProducer(TcxShellTreeItemProducer* producer) {
+  framework::TCriticalSectionLock hold(producers_lock_);
+  producers_.erase(std::remove(producers_.begin(), producers_.end(), producer), producers_.end());
+}
+
+int TcxCustomInnerShellTreeView::ProducerCount() {
+  framework::TCriticalSectionLock hold(producers_lock_);
+  return static_cast<int>(producers_.size());
+}
+
+TcxShellTreeItemProducer* TcxCustomInnerShellTreeView::ProducerOf(TTreeNode node) const {
+  return node ? static_cast<TcxShellTreeItemProducer*>(Data(node)) : nullptr;
+}
+
+TcxShellItemInfo* TcxCustomInnerShellTreeView::ItemOfNode(TTreeNode node) const {
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  return producer ? producer->OwnItem : nullptr;
+}
+
+void TcxCustomInnerShellTreeView::UpdateNode(TTreeNode node, bool folder_only) {
+  if (IsLoading() || !HandleAllocated() || !root_->RootValid()) return;
+  if (!node) {
+    if (FirstNode() && ProducerOf(FirstNode())) ClearNodes();
+    node = FirstNode();
+    if (!node) node = AddChild(nullptr, std::wstring(), nullptr);
+    if (!ProducerOf(node)) SetData(node, CreateProducer().release());  // the node owns it from here
+  }
+  if (folder_only && Parent(node)) {
+    UpdateNodeFolder(node);
+  } else {
+    SetHasChildren(node, true);
+    if (!CanExpand(node) && Parent(node)) UpdateNodeFolder(node);
+  }
+}
+
+bool TcxCustomInnerShellTreeView::CanExpand(TTreeNode node) {
+  bool allow = FirstChild(node) != nullptr || LoadChildren(node);
+  if (allow && OnExpanding) OnExpanding(node, allow);
+  return allow;
+}
+
+bool TcxCustomInnerShellTreeView::LoadChildren(TTreeNode node) {
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  if (!producer) return false;
+  Microsoft::WRL::ComPtr<IShellFolder> folder;
+  TIdList id;
+  if (!Parent(node)) {
+    root_->EnsureResolved();
+    folder = root_->RootShellFolder();
+    id = shellcore::IdListClone(root_->RootIdList());
+  } else {
+    TcxShellItemInfo* item = ItemOfNode(node);
+    TcxShellTreeItemProducer* parent = ProducerOf(Parent(node));
+    if (!item || !parent) return false;
+    SetHasChildren(node, item->IsContainer);
+    if (!item->IsContainer || !parent->FolderInterface() ||
+        FAILED(parent->FolderInterface()->BindToObject(item->RelativeId.Get(), nullptr, IID_PPV_ARGS(&folder))) ||
+        !folder)
+      return false;
+    id = shellcore::IdListJoin(parent->FolderId(), item->RelativeId.Get());
+  }
+  if (!folder) return false;
+  const int preload = options_->ShowNonFolders() ? VisibleCount() : 0;
+  FillNode(*producer, folder.Get(), id.Get(), preload, node);
+  return true;
+}
+
+void TcxCustomInnerShellTreeView::FillNode(TcxShellTreeItemProducer& producer, IShellFolder* folder,
+                                            LPCITEMIDLIST id, int preload, TTreeNode node) {
+  producer.Node = node;
+  // A fill that stopped part-way (a handler raised) starts again from
+  // nothing, so no record or child node is there twice.
+  if (producer.ItemCount() > 0) {
+    DeleteChildren(node);
+    producer.Clear();
+  }
+  SHFILEINFOW info{};
+  shellcore::LockedGetFileInfo(id, info, kNodeInfoQuery);
+  if (const TcxShellItemInfo* item = ItemOfNode(node)) {
+    SetText(node, shellcore::NameInFolder(item->Producer->FolderInterface(), shellcore::IdListLastItem(id)));
+  } else {
+    SetText(node, info.szDisplayName);
+  }
+  SetImageIndex(node, info.iIcon);
+  SHFILEINFOW open{};
+  shellcore::LockedGetFileInfo(id, open, kNodeOpenIconQuery);
+  SetSelectedIndex(node, open.iIcon);
+  producer.ProcessFolder(folder, id, preload);
+}
+
+void TcxCustomInnerShellTreeView::ShowRecord(TTreeNode node, const TcxShellItemInfo& item) {
+  SetImageIndex(node, item.ClosedImageIndex);
+  SetSelectedIndex(node, item.OpenImageIndex);
+  SetHasChildren(node, item.MayHaveChildren);
+  SetCut(node, item.Dimmed);
+  SetOverlayIndex(node, item.ShellOverlay);
+}
+
+TTreeNode TcxCustomInnerShellTreeView::AddItemNode(TTreeNode parent, TcxShellItemInfo* item) {
+  std::unique_ptr<TcxShellTreeItemProducer> producer = CreateProducer();
+  producer->OwnItem = item;
+  const TTreeNode node = AddChild(parent, item->DisplayName, producer.get());
+  producer.release();  // the node owns it now
+  item->ViewElement = node;
+  ShowRecord(node, *item);
+  return node;
+}
+
+void TcxCustomInnerShellTreeView::ItemsLoaded(int count, TTreeNode node) {
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  if (!node || !producer) return;
+  if (count == 0) {
+    DeleteChildren(node);
+    SetHasChildren(node, false);
+    return;
+  }
+  {
+    TReadLock read(producer->ItemsGuard());
+    TUpdateScope update(*this);
+    for (int i = 0; i < producer->ItemCount(); ++i) AddItemNode(node, producer->Item(i));
+  }
+  if (!FirstChild(node)) SetHasChildren(node, false);
+}
+
+void TcxCustomInnerShellTreeView::ItemAdded(int index, TTreeNode node) {
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  if (!node || !producer) return;
+  TReadLock read(producer->ItemsGuard());
+  if (index < 0 || index >= producer->ItemCount()) return;
+  AddItemNode(node, producer->Item(index));
+  SetHasChildren(node, true);
+}
+
+void TcxCustomInnerShellTreeView::ItemRemoved(int index, TTreeNode node) {
+  if (!node) return;
+  if (const TTreeNode child = ChildAt(node, index)) Delete(child);
+}
+
+void TcxCustomInnerShellTreeView::UpdateNodeFolder(TTreeNode node) {
+  const TTreeNode parent_node = Parent(node);
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  TcxShellTreeItemProducer* parent = ProducerOf(parent_node);
+  TcxShellItemInfo* item = ItemOfNode(node);
+  if (!parent_node || !producer || !parent || !item) return;
+  const TIdList id = shellcore::IdListJoin(parent->FolderId(), item->RelativeId.Get());
+  producer->SetFolderId(id.Get());  // under its write lock: the worker reads it
+  SetHasChildren(node, shellcore::FolderHasChildren(parent->FolderInterface(), id.Get(), parent->EnumerationFlags()));
+}
+
+TIdList TcxCustomInnerShellTreeView::NodeAbsoluteId(TTreeNode node) {
+  if (!node) return TIdList();
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  if (producer && producer->FolderId()) return shellcore::IdListClone(producer->FolderId());
+  root_->EnsureResolved();
+  const TTreeNode parent_node = Parent(node);
+  if (!parent_node) return shellcore::IdListClone(root_->RootIdList());
+  TcxShellTreeItemProducer* parent = ProducerOf(parent_node);
+  if (!parent) return TIdList();
+  TReadLock read(parent->ItemsGuard());
+  const int index = Index(node);
+  if (index < 0 || index >= parent->ItemCount()) return TIdList();
+  return shellcore::IdListClone(parent->Item(index)->AbsoluteId.Get());
+}
+
+TIdList TcxCustomInnerShellTreeView::SelectionId() {
+  const TTreeNode node = Selected();
+  return node ? NodeAbsoluteId(node) : TIdList();
+}
+
+std::wstring TcxCustomInnerShellTreeView::SelectionPath() {
+  const TIdList id = SelectionId();
+  return shellcore::IdListToPath(id.Get());
+}
+
+void TcxCustomInnerShellTreeView::RequestVisibleDetails() {
+  if (FetchSuspendCount > 0 || !HandleAllocated()) return;
+  const int count = VisibleCount();
+  TTreeNode node = TopItem();
+  last_top_item_ = node;
+  std::vector<TcxShellItemInfo*> wanted;
+  for (int walked = 0; node && walked <= count; ++walked, node = NextVisible(node)) {
+    if (!Parent(node)) continue;
+    TcxShellItemInfo* item = ItemOfNode(node);
+    if (item && (!item->FullyLoaded || !item->ShownInView)) wanted.push_back(item);
+  }
+  gatherer_->ClearRequests();
+  gatherer_->RequestItems(wanted);
+}
+
+bool TcxCustomInnerShellTreeView::DrainOneDoneItem() {
+  if (TcxShellItemInfo* item = gatherer_->TakeDoneItem()) ApplyDoneItem(item);
+  // Another pass while records wait: one record per pass keeps input first.
+  return gatherer_->DoneList().empty();
+}
+
+void TcxCustomInnerShellTreeView::ApplyDoneItem(TcxShellItemInfo* item) {
+  if (!item || !item->Producer) return;
+  TReadLock read(item->Producer->ItemsGuard());
+  const auto node = static_cast<TTreeNode>(item->ViewElement);
+  if (node && HandleAllocated()) {
+    ShowRecord(node, *item);
+    SetText(node, item->DisplayName);
+  }
+  item->ShownInView = true;
+}
+
+void TcxCustomInnerShellTreeView::RefreshNode(TTreeNode node) {
+  TcxShellTreeItemProducer* producer = ProducerOf(node);
+  if (!producer) return;
+  ++FetchSuspendCount;
+  {
+    struct TResume {
+      int& count;
+      ~TResume() {
+        if (count > 0) --count;
+      }
+    } resume{FetchSuspendCount};
+    framework::TWaitCursor cursor;
+    gatherer_->CancelProducerRequests(producer);
+    if (!producer->RefreshItems()) UpdateNode(node, false);
+  }
+  RequestVisibleDetails();
+}
+
+void TcxCustomInnerShellTreeView::Refresh() {
+  if (!HandleAllocated()) return;
+  if (!root_->RootShellFolder()) root_->ResolveRoot();
+  UpdateNode(nullptr, false);
+}
+
+bool TcxCustomInnerShellTreeView::CanChange(TTreeNode node) {
+  bool allow = true;
+  if (OnChanging) OnChanging(node, allow);
+  return allow;
+}
+
+void TcxCustomInnerShellTreeView::Change(TTreeNode node) {
+  if (OnChange) OnChange(node);
+  if (const TTreeNode selected = Selected()) UpdateNode(selected, !Navigating);
+  if (TopItem() != last_top_item_) {
+    last_top_item_ = TopItem();
+    RequestVisibleDetails();
+  }
+  if (!Navigating) NotifyDependents();
+}
+
+void TcxCustomInnerShellTreeView::NodeExpanded(TTreeNode node) {
+  if (OnExpanded) OnExpanded(node);
+  RequestVisibleDetails();
+}
+
+bool TcxCustomInnerShellTreeView::CanCollapse(TTreeNode node) {
+  bool allow = true;
+  if (OnCollapsing) OnCollapsing(node, allow);
+  return allow;
+}
+
+void TcxCustomInnerShellTreeView::NodeCollapsed(TTreeNode node) {
+  if (OnCollapsed) OnCollapsed(node);
+}
+
+bool TcxCustomInnerShellTreeView::CanEdit(TTreeNode node) {
+  // Renaming through the shell is not offered yet: a label changed here
+  // would not rename anything.
+  (void)node;
+  return false;
+}
+
+bool TcxCustomInnerShellTreeView::Edited(TTreeNode node, std::wstring* text) {
+  if (text && OnEdited) OnEdited(node, *text);
+  return false;
+}
+
+void TcxCustomInnerShellTreeView::Click() {
+  if (OnClick) OnClick();
+}
+
+void TcxCustomInnerShellTreeView::DblClick() {
+  if (OnDblClick) OnDblClick();
+}
+
+void TcxCustomInnerShellTreeView::NodeDeleted(TTreeNode node, void* data) {
+  if (auto* producer = static_cast<TcxShellTreeItemProducer*>(data)) {
+    // The record stays with the parent's producer a moment longer; it must
+    // not name a node that is gone.
+    if (producer->OwnItem && producer->OwnItem->ViewElement == node) producer->OwnItem->ViewElement = nullptr;
+    delete producer;  // the node owned it
+  }
+  if (last_top_item_ == node) last_top_item_ = nullptr;
+}
+
+void TcxCustomInnerShellTreeView::GetInfoTip(TTreeNode node, wchar_t* buffer, int capacity) {
+  const TTreeNode parent = Parent(node);
+  TcxShellTreeItemProducer* producer = ProducerOf(parent);
+  if (!node || !parent || !producer) return;
+  producer->GetInfoTip(Handle(), Index(node), capacity, buffer);
+}
+
+void TcxCustomInnerShellTreeView::SetShowInfoTips(bool value) {
+  if (value == show_info_tips_) return;
+  show_info_tips_ = value;
+  UpdateTipStyle();
+}
+
+void TcxCustomInnerShellTreeView::UpdateTipStyle() {
+  if (!HandleAllocated()) return;
+  SetStyle(TVS_NOTOOLTIPS, !(show_info_tips_ || options_->ShowToolTip()));
+  SetStyle(TVS_INFOTIP, show_info_tips_);
+}
+
+void TcxCustomInnerShellTreeView::UpdateDragStyle() {
+  if (HandleAllocated()) SetStyle(TVS_DISABLEDRAGDROP, !DragAllowed());
+}
+
+void TcxCustomInnerShellTreeView::CreateParams(DWORD& style) {
+  if (show_info_tips_) {
+    style |= TVS_INFOTIP;
+    style &= ~static_cast<DWORD>(TVS_NOTOOLTIPS);
+  }
+  if (DragAllowed()) {
+    style &= ~static_cast<DWORD>(TVS_DISABLEDRAGDROP);
+  } else {
+    style |= TVS_DISABLEDRAGDROP;
+  }
+}
+
+void TcxCustomInnerShellTreeView::CreateWnd() {
+  if (system_images_) SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(system_images_));
+  if (!IsLoading() && !root_->RootIdList()) root_->ResolveRoot();
+  UpdateNode(nullptr, false);
+}
+
+void TcxCustomInnerShellTreeView::DestroyWnd() {}
+
+void TcxCustomInnerShellTreeView::EndLoading() {
+  if (!root_->RootIdList()) root_->ResolveRoot();
+  UpdateNode(nullptr, false);
+}
+
+void TcxCustomInnerShellTreeView::RootResolved() {
+  if (HandleAllocated()) ClearNodes();
+  UpdateNode(nullptr, false);
+  if (OnRootChanged) OnRootChanged(*root_);
+}
+
+void TcxCustomInnerShellTreeView::RootSettingsChanged() {
+  if (!IsLoading()) dependents_->ChangeRoot(root_.get());
+}
+
+void TcxCustomInnerShellTreeView::LinkListView(TcxShellDependentControl* control) {
+  if (control == linked_list_view_) return;
+  if (linked_list_view_) {
+    if (TcxShellDependedControls* theirs = linked_list_view_->DependentsProvider()) theirs->Remove(this);
+    dependents_->Remove(linked_list_view_);
+    linked_list_view_->RemoveFreeNotification(this);
+    linked_list_view_ = nullptr;
+  }
+  if (control) {
+    linked_list_view_ = control;
+    control->FreeNotification(this);
+    dependents_->Add(control);
+    if (TcxShellDependedControls* theirs = control->DependentsProvider()) theirs->Add(this);
+    dependents_->ChangeRoot(root_.get());
+  }
+  NotifyDependents();
+}
+
+void TcxCustomInnerShellTreeView::Notification(TcxShellDependentControl* going) {
+  if (going == linked_list_view_) {
+    // It is going: nothing more is asked of it.
+    dependents_->Remove(going);
+    linked_list_view_ = nullptr;
+  } else {
+    dependents_->Remove(going);
+  }
+}
+
+void TcxCustomInnerShellTreeView::NotifyDependents() {
+  if (destroying_ || !FirstNode() || dependents_->Count() == 0) return;
+  const TTreeNode node = Selected() ? Selected() : FirstNode();
+  const TIdList id = NodeAbsoluteId(node);
+  dependents_->Navigate(id.Get());
+}
+
+TTreeNode TcxCustomInnerShellTreeView::FindNodeById(LPCITEMIDLIST id) {
+  if (!id) return nullptr;
+  root_->EnsureResolved();
+  const LPCITEMIDLIST root = root_->RootIdList();
+  if (shellcore::IdListSame(id, root)) return FirstNode();
+  if (!shellcore::IdListIsAncestor(root, id)) return nullptr;
+  LPCITEMIDLIST rest = id;
+  for (int i = shellcore::IdListItemCount(root); i > 0; --i) rest = shellcore::IdListNext(rest);
+  TTreeNode node = FirstNode();
+  while (node && rest && shellcore::IdListItemBytes(rest) != 0) {
+    TcxShellTreeItemProducer* producer = ProducerOf(node);
+    if (!producer) return nullptr;
+    const TIdList item = shellcore::IdListFirstItem(rest);
+    const int index = producer->IndexOfId(item.Get());
+    if (index < 0 || index >= ChildCount(node)) return nullptr;
+    {
+      TReadLock read(producer->ItemsGuard());
+      node = static_cast<TTreeNode>(producer->Item(index)->ViewElement);
+    }
+    rest = shellcore::IdListNext(rest);
+  }
+  return node;
+}
+
+void TcxCustomInnerShellTreeView::Navigate(LPCITEMIDLIST target) {
+  Microsoft::WRL::ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop || !target) return;
+  bool rerooted = false;
+  {
+    TFlagScope navigating(Navigating);
+    TUpdateScope update(*this);
+    const LPCITEMIDLIST root = root_->RootIdList();
+    if (shellcore::IdListItemCount(target) < shellcore::IdListItemCount(root)) {
+      root_->SetRootIdList(target);
+      rerooted = true;
+      if (FirstNode()) Select(FirstNode());
+    } else {
+      LPCITEMIDLIST rest = target;
+      for (int i = shellcore::IdListItemCount(root); i > 0 && rest; --i) rest = shellcore::IdListNext(rest);
+      if (FirstNode()) Select(FirstNode());
+      while (rest && shellcore::IdListItemBytes(rest) != 0) {
+        const TIdList item = shellcore::IdListFirstItem(rest);
+        rest = shellcore::IdListNext(rest);
+        const TTreeNode selected = Selected();
+        TcxShellTreeItemProducer* producer = ProducerOf(selected);
+        if (!producer) break;
+        const int index = producer->IndexOfId(item.Get());
+        if (index < 0) break;
+        const TTreeNode child = ChildAt(selected, index);
+        if (!child) break;
+        Select(child);
+      }
+    }
+  }
+  if (!rerooted && Selected()) PostMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(Selected()));
+}
+
+LRESULT TcxCustomInnerShellTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  using namespace shellcore;
+  // While the tree goes, nothing posted to it is acted on.
+  if (destroying_ && ((message >= SHELLMSG_FIRST && message <= SHELLMSG_LAST) || message == TVM_ENSUREVISIBLE))
+    return 0;
+  switch (message) {
+    case SHELLMSG_ITEMS_LOADED:
+      ItemsLoaded(static_cast<int>(wparam), reinterpret_cast<TTreeNode>(lparam));
+      return 0;
+    case SHELLMSG_ITEM_ADDED:
+      ItemAdded(static_cast<int>(wparam), reinterpret_cast<TTreeNode>(lparam));
+      return 0;
+    case SHELLMSG_ITEM_REMOVED:
+      ItemRemoved(static_cast<int>(wparam), reinterpret_cast<TTreeNode>(lparam));
+      return 0;
+    case SHELLMSG_NAVIGATE:
+      Navigate(reinterpret_cast<LPCITEMIDLIST>(wparam));
+      return 0;
+    case SHELLMSG_ROOT_CHANGED:
+      if (!IsLoading() && wparam) root_->SyncFrom(*reinterpret_cast<TcxCustomShellRoot*>(wparam));
+      return 0;
+    case WM_SIZE: {
+      const LRESULT result = TcxBaseInnerTreeView::WndProc(message, wparam, lparam);
+      RequestVisibleDetails();
+      return result;
+    }
+    default:
+      return TcxBaseInnerTreeView::WndProc(message, wparam, lparam);
+  }
+}
+
+TcxInnerShellTreeView::TcxInnerShellTreeView() = default;
+
+TcxInnerShellTreeView::~TcxInnerShellTreeView() { stored_selection_.Reset(); }
+
+int TcxInnerShellTreeView::Indent() const {
+  return HandleAllocated() ? TcxCustomInnerShellTreeView::Indent() : stored_indent_;
+}
+
+void TcxInnerShellTreeView::SetIndent(int value) {
+  if (HandleAllocated()) {
+    TcxCustomInnerShellTreeView::SetIndent(value);
+  } else {
+    stored_indent_ = value;
+  }
+}
+
+bool TcxInnerShellTreeView::DragAllowed() {
+  auto* control = dynamic_cast<TcxCustomShellTreeView*>(Container());
+  return (!control || control->DragDropEnabled()) && TcxCustomInnerShellTreeView::DragAllowed();
+}
+
+bool TcxInnerShellTreeView::IsLoading() { return Container() && Container()->Loading(); }
+
+void TcxInnerShellTreeView::NavigateTo(LPCITEMIDLIST id) {
+  if (!HandleAllocated()) {
+    stored_selection_ = shellcore::IdListClone(id);
+    return;
+  }
+  Root().EnsureResolved();
+  if (!id) {
+    id = Root().RootIdList();
+  } else {
+    SHFILEINFOW info{};
+    if (!shellcore::IdListIsAncestor(Root().RootIdList(), id) && !shellcore::IdListSame(Root().RootIdList(), id))
+      return;
+    if (!shellcore::LockedGetFileInfo(id, info, kNavigateCheckQuery)) return;
+  }
+  SendMessageW(Handle(), shellcore::SHELLMSG_NAVIGATE, reinterpret_cast<WPARAM>(id), 0);
+  NotifyDependents();
+}
+
+LRESULT TcxInnerShellTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == TVM_ENSUREVISIBLE && !destroying_) {
+    const LRESULT result = TcxCustomInnerShellTreeView::WndProc(message, wparam, lparam);
+    RequestVisibleDetails();
+    return result;
+  }
+  return TcxCustomInnerShellTreeView::WndProc(message, wparam, lparam);
+}
+
+void TcxInnerShellTreeView::CreateWnd() {
+  TcxCustomInnerShellTreeView::CreateWnd();
+  if (stored_indent_ != -1) TcxCustomInnerShellTreeView::SetIndent(stored_indent_);
+  if (stored_selection_) {
+    const TIdList selection = std::move(stored_selection_);
+    NavigateTo(selection.Get());
+  }
+}
+
+void TcxInnerShellTreeView::DestroyWnd() {
+  stored_selection_ = SelectionId();
+  stored_indent_ = TcxCustomInnerShellTreeView::Indent();
+  TcxCustomInnerShellTreeView::DestroyWnd();
+}
+
+}  // namespace shelltree
