@@ -37,10 +37,14 @@ POINT TcxBaseInnerTreeView::Offset() const {
 }
 
 LRESULT TcxBaseInnerTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT hooked = 0;
+  if (container_ && container_->InnerMessageHook(message, wparam, lparam, hooked)) return hooked;
+  return Dispatch(message, wparam, lparam);
+}
+
+LRESULT TcxBaseInnerTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   TcxTreeViewContainer* container = container_;
   if (!container) return TPlatformTreeView::WndProc(message, wparam, lparam);
-  LRESULT hooked = 0;
-  if (container->InnerMessageHook(message, wparam, lparam, hooked)) return hooked;
   const POINT offset = Offset();
   const int x = GET_X_LPARAM(lparam) + offset.x;
   const int y = GET_Y_LPARAM(lparam) + offset.y;

@@ -17,7 +17,11 @@ class TcxBaseInnerTreeView : public TPlatformTreeView {
   void SetContainer(TcxTreeViewContainer* container) { container_ = container; }
 
  protected:
-  LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // Offers the message to the container's hook, then to Dispatch.
+  LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam) final;
+  // The inner tree's handling: input handed to the container as it needs,
+  // the rest to the platform.
+  virtual LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   // The key handling after the container's, with the key it left; answers
   // whether the key was used up.
   virtual bool InnerKeyDown(WORD& key, TShiftState shift) { (void)key; (void)shift; return false; }

@@ -547,7 +547,7 @@ void TcxCustomInnerShellTreeView::Navigate(LPCITEMIDLIST target) {
   if (!rerooted && Selected()) PostMessageW(Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(Selected()));
 }
 
-LRESULT TcxCustomInnerShellTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT TcxCustomInnerShellTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   using namespace shellcore;
   // While the tree goes, nothing posted to it is acted on.
   if (destroying_ && ((message >= SHELLMSG_FIRST && message <= SHELLMSG_LAST) || message == TVM_ENSUREVISIBLE))
@@ -569,12 +569,19 @@ LRESULT TcxCustomInnerShellTreeView::WndProc(UINT message, WPARAM wparam, LPARAM
       if (!IsLoading() && wparam) root_->SyncFrom(*reinterpret_cast<TcxCustomShellRoot*>(wparam));
       return 0;
     case WM_SIZE: {
-      const LRESULT result = TcxBaseInnerTreeView::WndProc(message, wparam, lparam);
+      const LRESULT result = TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);
       RequestVisibleDetails();
       return result;
     }
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: {
+      // The tree's own scroll bar serves as the control's.
+      const LRESULT result = TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);
+      if (TopItem() != last_top_item_) RequestVisibleDetails();
+      return result;
+    }
     default:
-      return TcxBaseInnerTreeView::WndProc(message, wparam, lparam);
+      return TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);
   }
 }
 
@@ -619,13 +626,13 @@ void TcxInnerShellTreeView::NavigateTo(LPCITEMIDLIST id) {
   NotifyDependents();
 }
 
-LRESULT TcxInnerShellTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT TcxInnerShellTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == TVM_ENSUREVISIBLE && !destroying_) {
-    const LRESULT result = TcxCustomInnerShellTreeView::WndProc(message, wparam, lparam);
+    const LRESULT result = TcxCustomInnerShellTreeView::Dispatch(message, wparam, lparam);
     RequestVisibleDetails();
     return result;
   }
-  return TcxCustomInnerShellTreeView::WndProc(message, wparam, lparam);
+  return TcxCustomInnerShellTreeView::Dispatch(message, wparam, lparam);
 }
 
 void TcxInnerShellTreeView::CreateWnd() {

@@ -126,7 +126,7 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   // A new node's producer; a derived tree may supply its own kind.
   virtual std::unique_ptr<TcxShellTreeItemProducer> CreateProducer();
 
-  LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam) override;
   void CreateParams(DWORD& style) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -188,7 +188,7 @@ class TcxInnerShellTreeView : public TcxCustomInnerShellTreeView {
   bool IsLoading() override;
 
  protected:
-  LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam) override;
   void CreateWnd() override;
   void DestroyWnd() override;
 

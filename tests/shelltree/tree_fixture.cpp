@@ -1,0 +1,146 @@
+#include "tests/shelltree/tree_fixture.h"
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include "framework/application.h"
+#include "framework/thread.h"
+
+namespace tree_test {
+
+std::wstring Wide(const std::string& utf8) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), text.data(), length);
+  return text;
+}
+
+void MakeFile(const std::wstring& path, const char* bytes) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes, static_cast<DWORD>(strlen(bytes)), &written, nullptr);
+  CloseHandle(file);
+}
+
+void MakeFolder(const std::wstring& path) { CreateDirectoryW(path.c_str(), nullptr); }
+
+namespace {
+
+framework::TFormDescription HostDescription() {
+  framework::TFormDescription description;
+  description.caption = L"tree host";
+  description.width = 400;
+  description.height = 500;
+  description.font_name = L"Tahoma";
+  return description;
+}
+
+}  // namespace
+
+HostForm::HostForm() : TForm(HostDescription()) {}
+
+bool TestTreeView::InnerMessageHook(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  if (on_inner_message && message >= 0xB13B && message <= 0xB146) on_inner_message(message, wparam, lparam);
+  return TcxShellTreeView::InnerMessageHook(message, wparam, lparam, result);
+}
+
+TreeFixture::TreeFixture(bool rooted_at_temp, std::unique_ptr<TestTreeView> tree)
+    : folder_(Wide(temp_.Path())), control_(tree ? std::move(tree) : std::make_unique<TestTreeView>()) {
+  if (rooted_at_temp) {
+    control_->Root().SetCustomPath(folder_);
+    control_->Root().SetBrowseFolder(shellcore::bfCustomPath);
+  }
+}
+
+TreeFixture::~TreeFixture() { control_.reset(); }
+
+void TreeFixture::Show() {
+  ShowWindow(host_.Handle(), SW_SHOWNOACTIVATE);
+  control_->CreateHandle(host_.Handle(), 0, 0, 300, 400);
+  Pump();
+}
+
+TTreeNode TreeFixture::Child(TTreeNode parent, const std::wstring& text) {
+  auto& tree = Tree();
+  for (TTreeNode node = tree.FirstChild(parent); node; node = tree.NextSibling(node)) {
+    if (tree.Text(node) == text) return node;
+  }
+  return nullptr;
+}
+
+std::vector<std::wstring> TreeFixture::ChildTexts(TTreeNode parent) {
+  std::vector<std::wstring> texts;
+  auto& tree = Tree();
+  for (TTreeNode node = tree.FirstChild(parent); node; node = tree.NextSibling(node)) texts.push_back(tree.Text(node));
+  return texts;
+}
+
+namespace {
+
+void Press(shelltree::TcxInnerShellTreeView& tree, POINT client) {
+  POINT screen = client;
+  ClientToScreen(tree.Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  const LPARAM at = MAKELPARAM(client.x, client.y);
+  PostMessageW(tree.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(tree.Handle(), WM_LBUTTONUP, 0, at);
+  Pump();
+}
+
+}  // namespace
+
+void ClickNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
+  RECT label{};
+  TreeView_GetItemRect(tree.Handle(), node, &label, TRUE);
+  Press(tree, POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2});
+}
+
+void ClickButton(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
+  RECT label{};
+  TreeView_GetItemRect(tree.Handle(), node, &label, TRUE);
+  // The button sits in the indent left of the icon, which sits left of the label.
+  const int indent = static_cast<int>(SendMessageW(tree.Handle(), TVM_GETINDENT, 0, 0));
+  const int icon = GetSystemMetrics(SM_CXSMICON) + 3;
+  UINT flags = 0;
+  for (int x = label.left - icon - 1; x > label.left - icon - indent; --x) {
+    POINT point{x, (label.top + label.bottom) / 2};
+    TVHITTESTINFO hit{point, 0, nullptr};
+    SendMessageW(tree.Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    flags = hit.flags;
+    if (flags & TVHT_ONITEMBUTTON) {
+      Press(tree, point);
+      return;
+    }
+  }
+}
+
+void Pump() { framework::Application->ProcessMessages(); }
+
+bool RunUntil(const std::function<bool()>& done, DWORD milliseconds) {
+  bool met = false;
+  const int id = framework::Application->AddIdleHandler([&] {
+    if (!met && done()) {
+      met = true;
+      framework::Application->Terminate();
+    }
+    return true;
+  });
+  // Ends the loop when the condition never comes; no message reaches the
+  // loop before then.
+  std::atomic<bool> finished{false};
+  const DWORD ui_thread = GetCurrentThreadId();
+  std::thread limit([&] {
+    for (DWORD waited = 0; waited < milliseconds && !finished; waited += 10) Sleep(10);
+    if (!finished) PostThreadMessageW(ui_thread, WM_QUIT, 0, 0);
+  });
+  framework::Application->Run();
+  finished = true;
+  limit.join();
+  framework::Application->RemoveIdleHandler(id);
+  Pump();  // a quit request posted too late is taken here
+  return met;
+}
+
+}  // namespace tree_test
