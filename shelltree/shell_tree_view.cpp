@@ -12,13 +12,15 @@ constexpr wchar_t kContainerClass[] = L"TcxShellTreeView";
 
 }  // namespace
 
-TcxTreeViewContainer::TcxTreeViewContainer(const TInnerTreeFactory& factory) : inner_tree_(factory()) {
+TcxTreeViewContainer::TcxTreeViewContainer(const TInnerTreeFactory& factory)
+    : inner_tree_(factory()), inner_(inner_tree_.get()) {
   InitInnerTree();
 }
 
 TcxTreeViewContainer::~TcxTreeViewContainer() {
   destroying_ = true;
   inner_tree_.reset();
+  inner_ = nullptr;
   if (handle_) {
     SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
@@ -26,7 +28,7 @@ TcxTreeViewContainer::~TcxTreeViewContainer() {
 }
 
 void TcxTreeViewContainer::InitInnerTree() {
-  inner_tree_->SetContainer(this);
+  inner_->SetContainer(this);
 }
 
 void TcxTreeViewContainer::CreateHandle(HWND parent, int left, int top, int width, int height) {
@@ -48,7 +50,7 @@ void TcxTreeViewContainer::CreateHandle(HWND parent, int left, int top, int widt
                             GetModuleHandleW(nullptr), this);
   if (!handle_) framework::RaiseLastOSError();
   if (parent) SendMessageW(handle_, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
-  inner_tree_->CreateHandle(handle_);
+  inner_->CreateHandle(handle_);
   UpdateScrollBars();
 }
 
@@ -56,7 +58,7 @@ void TcxTreeViewContainer::Loaded() { loading_ = false; }
 
 bool TcxTreeViewContainer::Focused() const {
   const HWND focus = GetFocus();
-  return focus && (focus == handle_ || (inner_tree_ && focus == inner_tree_->Handle()));
+  return focus && (focus == handle_ || (inner_ && focus == inner_->Handle()));
 }
 
 bool TcxTreeViewContainer::CanFocus() const {
@@ -64,14 +66,14 @@ bool TcxTreeViewContainer::CanFocus() const {
 }
 
 void TcxTreeViewContainer::SetFocus() {
-  if (inner_tree_ && inner_tree_->HandleAllocated()) ::SetFocus(inner_tree_->Handle());
+  if (inner_ && inner_->HandleAllocated()) ::SetFocus(inner_->Handle());
 }
 
 bool TcxTreeViewContainer::InnerMessageHook(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 void TcxTreeViewContainer::ApplyReadOnly(bool value) {
   read_only_ = value;
-  inner_tree_->SetReadOnly(value);
+  inner_->SetReadOnly(value);
 }
 
 void TcxTreeViewContainer::InnerMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -100,7 +102,7 @@ void TcxTreeViewContainer::KeyDown(WORD& key, TShiftState shift) {
   if (key == VK_TAB && !(shift & ssCtrl) && handle_) {
     // Tab leaves the control for the next (Shift: previous) one in tab order.
     const HWND root = GetAncestor(handle_, GA_ROOT);
-    const HWND from = inner_tree_->HandleAllocated() ? inner_tree_->Handle() : handle_;
+    const HWND from = inner_->HandleAllocated() ? inner_->Handle() : handle_;
     if (const HWND next = GetNextDlgTabItem(root, from, (shift & ssShift) != 0)) ::SetFocus(next);
     key = 0;
   }
@@ -126,7 +128,7 @@ void TcxTreeViewContainer::FocusChanged() {
 }
 
 LRESULT TcxTreeViewContainer::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  TcxBaseInnerTreeView* inner = inner_tree_.get();
+  TcxBaseInnerTreeView* inner = inner_;
   const bool inner_window = inner && inner->HandleAllocated();
   switch (message) {
     case WM_NOTIFY: {

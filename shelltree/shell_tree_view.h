@@ -31,7 +31,7 @@ class TcxTreeViewContainer : public framework::TControl {
   TcxTreeViewContainer(const TcxTreeViewContainer&) = delete;
   TcxTreeViewContainer& operator=(const TcxTreeViewContainer&) = delete;
 
-  TcxBaseInnerTreeView* InnerTree() const { return inner_tree_.get(); }
+  TcxBaseInnerTreeView* InnerTree() const { return inner_; }
 
   // Makes the container's window (bounds in pixels, in the parent's client
   // area) and the inner tree's inside it.
@@ -92,6 +92,9 @@ class TcxTreeViewContainer : public framework::TControl {
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   std::unique_ptr<TcxBaseInnerTreeView> inner_tree_;
+  // The inner tree also while its destructor runs: the nodes it deletes then
+  // are reported through this window, and their producers must go.
+  TcxBaseInnerTreeView* inner_ = nullptr;
   bool loading_ = false;
   bool destroying_ = false;
   bool read_only_ = false;

@@ -124,26 +124,32 @@ TEST(TreeDetails, FetchedDetailsReachTheNodesWithoutAnyInputAlsoAfterScrolling) 
   for (int i = 0; i < 80; ++i) MakeFile(fixture.Join(L"game" + std::to_wstring(100 + i) + L".zip"));
   fixture.Show();
   auto& tree = fixture.Tree();
+  auto& gatherer = tree.Gatherer();
+  // The worker is held while the window settles, so the loop is idle and
+  // waiting, with nothing to paint, when the records come.
+  gatherer.PauseFetching();
   tree.Expand(tree.FirstNode());
   const TTreeNode empty = fixture.Child(tree.FirstNode(), L"Empty");
   ASSERT_NE(empty, nullptr);
-
+  Pump();
+  gatherer.ResumeFetching();
   ASSERT_TRUE(RunUntil([&] { return VisibleDetailsShown(tree); })) << "details shown with no input";
   EXPECT_FALSE(tree.HasChildren(empty)) << "the fetched record says the folder is empty";
 
   const TTreeNode top = tree.TopItem();
-  tree.Gatherer().PauseFetching();  // the queue stays as the scroll left it
+  gatherer.PauseFetching();  // the queue stays as the scroll left it
   for (int i = 0; i < 3; ++i) SendMessageW(tree.Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
   ASSERT_NE(tree.TopItem(), top);
   std::vector<TcxShellItemInfo*> visible;
   TTreeNode node = tree.TopItem();
   for (int i = 0; node && i <= tree.VisibleCount(); ++i, node = tree.NextVisible(node))
     visible.push_back(tree.ItemOfNode(node));
-  const auto queued = tree.Gatherer().QueuedItems();
+  const auto queued = gatherer.QueuedItems();
   EXPECT_FALSE(queued.empty());
   for (TcxShellItemInfo* item : queued)
     EXPECT_NE(std::find(visible.begin(), visible.end(), item), visible.end()) << "only what is visible now";
-  tree.Gatherer().ResumeFetching();
+  Pump();
+  gatherer.ResumeFetching();
   EXPECT_TRUE(RunUntil([&] { return VisibleDetailsShown(tree); }));
 }
 
