@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "framework/application.h"
+#include "gamelist/text.h"
+#include "shellcore/id_list.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tree_clicks.h"
 
 namespace {
 
@@ -125,6 +131,11 @@ TEST_F(MainWindow, HasEveryControlWithItsTextAndScaledGeometry) {
   ExpectBounds(form.lst1.Handle(), S(412), S(32), S(200), S(449), "lst1, not shrunk to whole lines");
   EXPECT_EQ(TextOf(form.btn1.Handle()), L"退出");
   ExpectBounds(form.btn1.Handle(), S(152), S(512), S(75), S(25), "btn1");
+  ExpectBounds(form.cxShellTreeView1.Handle(), S(8), S(32), S(397), S(449), "cxShellTreeView1");
+  EXPECT_EQ(form.cxShellTreeView1.Indent(), 19);
+  EXPECT_TRUE(form.cxShellTreeView1.RightClickSelect());
+  EXPECT_EQ(form.cxShellTreeView1.Root().BrowseFolder(), shellcore::bfDesktop);
+  EXPECT_NE(form.cxShellTreeView1.Tree().FirstNode(), nullptr) << "the desktop root node is built";
 
   const LONG list_style = GetWindowLongW(form.lst1.Handle(), GWL_STYLE);
   EXPECT_FALSE(list_style & LBS_SORT);
@@ -136,7 +147,8 @@ TEST_F(MainWindow, HasEveryControlWithItsTextAndScaledGeometry) {
 TEST_F(MainWindow, StartsWithTheFocusOnExecuteAndTabsInOrder) {
   TForm1& form = *form_;
   EXPECT_EQ(GetFocus(), form.Button1.Handle());
-  const HWND order[] = {form.Button1.Handle(), form.lst1.Handle(), form.btn1.Handle(), form.Button1.Handle()};
+  const HWND order[] = {form.Button1.Handle(), form.lst1.Handle(), form.cxShellTreeView1.Tree().Handle(),
+                        form.btn1.Handle(), form.Button1.Handle()};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     framework::Application->ProcessMessages();
@@ -257,11 +269,86 @@ TEST_F(MainWindow, ExitAndCloseEndTheLoopWithNothingWritten) {
   }
 }
 
+shellcore::TIdList ParsePath(const std::wstring& path) {
+  shellcore::TIdList list;
+  std::wstring name = path;
+  Microsoft::WRL::ComPtr<IShellFolder> desktop;
+  SHGetDesktopFolder(&desktop);
+  desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr);
+  return list;
+}
+
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string wide = gamelist::Utf8ToUtf16(utf8);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+// The whole job as a user does it: open the ROM folder's parent in the tree,
+// click the ROM folder, press Execute.
+TEST_F(MainWindow, AClickedFolderIsListedAndExecuteWritesExactlyItsEntries) {
+  TForm1& form = *form_;
+  test_support::TempDir parent;
+  const std::wstring roms = Wide(parent.Join("roms"));
+  CreateDirectoryW(roms.c_str(), nullptr);
+  for (const wchar_t* name : {L"Alpha (Europe).zip", L"Beta.nes", L"魂斗罗.zip"}) {
+    const HANDLE file = CreateFileW((roms + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+  }
+  CreateDirectoryW((roms + L"\\Saves").c_str(), nullptr);   // a plain folder: left out
+  CreateDirectoryW((roms + L"\\.hidden").c_str(), nullptr);  // hidden: listed
+  const std::vector<std::wstring> expected = {L".hidden", L"Alpha (Europe).zip", L"Beta.nes", L"魂斗罗.zip"};
+
+  auto& tree = form.cxShellTreeView1.Tree();
+  const shellcore::TIdList parent_id = ParsePath(Wide(parent.Path()));
+  tree.NavigateTo(parent_id.Get());
+  framework::Application->ProcessMessages();
+  const HTREEITEM parent_node = tree.Selected();
+  ASSERT_NE(parent_node, nullptr);
+  tree.Expand(parent_node);
+  HTREEITEM roms_node = nullptr;
+  for (HTREEITEM node = tree.FirstChild(parent_node); node; node = tree.NextSibling(node))
+    if (tree.Text(node) == L"roms") roms_node = node;
+  ASSERT_NE(roms_node, nullptr);
+  framework::Application->ProcessMessages();
+
+  test_support::ClickTreeNode(tree.Handle(), roms_node);
+  framework::Application->ProcessMessages();
+  EXPECT_EQ(tree.Selected(), roms_node);
+  std::vector<std::wstring> listed;
+  for (int i = 0; i < form.lst1.Count(); ++i) listed.push_back(form.lst1.Item(i));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, expected);
+
+  MessageBoxWatcher watcher;
+  Press(form.Button1);
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  const std::string bytes = test_support::ReadBytes(test_support::Utf8Path(output_));
+  size_t games = 0;
+  for (size_t at = bytes.find("<game>"); at != std::string::npos; at = bytes.find("<game>", at + 1)) ++games;
+  EXPECT_EQ(games, expected.size());
+  EXPECT_NE(bytes.find("<path>./Alpha (Europe).zip</path>"), std::string::npos);
+  EXPECT_NE(bytes.find("<path>./Beta.nes</path>"), std::string::npos);
+  EXPECT_NE(bytes.find("<path>./.hidden</path>"), std::string::npos);
+  EXPECT_NE(bytes.find("<path>./\xBB\xEA\xB6\xB7\xC2\xDE.zip</path>"), std::string::npos);
+  EXPECT_EQ(bytes.find("Saves"), std::string::npos);
+
+  // An item outside the file system lists nothing, rather than some drive.
+  shellcore::TIdList computer;
+  SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.Put());
+  tree.NavigateTo(computer.Get());
+  framework::Application->ProcessMessages();
+  ASSERT_NE(tree.Selected(), nullptr);
+  test_support::ClickTreeNode(tree.Handle(), tree.Selected());
+  framework::Application->ProcessMessages();
+  EXPECT_EQ(form.cxShellTreeView1.Path(), L"");
+  EXPECT_EQ(form.lst1.Count(), 0);
+}
+
 TEST_F(MainWindow, ResizingAndMaximisingMoveNoControl) {
   TForm1& form = *form_;
   std::vector<RECT> before;
   const HWND controls[] = {form.lbl1.Handle(), form.img1.Handle(), form.Button1.Handle(), form.lst1.Handle(),
-                           form.btn1.Handle()};
+                           form.cxShellTreeView1.Handle(), form.btn1.Handle()};
   for (HWND control : controls) before.push_back(Bounds(control));
   SetWindowPos(form.Handle(), nullptr, 0, 0, S(900), S(800), SWP_NOMOVE | SWP_NOZORDER);
   ShowWindow(form.Handle(), SW_MAXIMIZE);

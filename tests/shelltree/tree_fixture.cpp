@@ -1,11 +1,12 @@
 #include "tests/shelltree/tree_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 #include "framework/application.h"
-#include "framework/thread.h"
+#include "tests/support/tree_clicks.h"
 
 namespace tree_test {
 
@@ -77,43 +78,14 @@ std::vector<std::wstring> TreeFixture::ChildTexts(TTreeNode parent) {
   return texts;
 }
 
-namespace {
-
-void Press(shelltree::TcxInnerShellTreeView& tree, POINT client) {
-  POINT screen = client;
-  ClientToScreen(tree.Handle(), &screen);
-  SetCursorPos(screen.x, screen.y);
-  const LPARAM at = MAKELPARAM(client.x, client.y);
-  PostMessageW(tree.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(tree.Handle(), WM_LBUTTONUP, 0, at);
+void ClickNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
+  test_support::ClickTreeNode(tree.Handle(), node);
   Pump();
 }
 
-}  // namespace
-
-void ClickNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
-  RECT label{};
-  TreeView_GetItemRect(tree.Handle(), node, &label, TRUE);
-  Press(tree, POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2});
-}
-
 void ClickButton(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
-  RECT label{};
-  TreeView_GetItemRect(tree.Handle(), node, &label, TRUE);
-  // The button sits in the indent left of the icon, which sits left of the label.
-  const int indent = static_cast<int>(SendMessageW(tree.Handle(), TVM_GETINDENT, 0, 0));
-  const int icon = GetSystemMetrics(SM_CXSMICON) + 3;
-  UINT flags = 0;
-  for (int x = label.left - icon - 1; x > label.left - icon - indent; --x) {
-    POINT point{x, (label.top + label.bottom) / 2};
-    TVHITTESTINFO hit{point, 0, nullptr};
-    SendMessageW(tree.Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    flags = hit.flags;
-    if (flags & TVHT_ONITEMBUTTON) {
-      Press(tree, point);
-      return;
-    }
-  }
+  EXPECT_TRUE(test_support::ClickTreeButton(tree.Handle(), node));
+  Pump();
 }
 
 void Pump() { framework::Application->ProcessMessages(); }

@@ -67,10 +67,9 @@ class TreeFixture {
   std::unique_ptr<TestTreeView> control_;
 };
 
-// Clicks the node's label as a mouse does: the pointer moves there, the
-// button goes down and up, and the loop handles the messages.
+// Clicks the node's label, or its expand button, as a mouse does, and
+// handles the messages.
 void ClickNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node);
-// Clicks the node's expand button.
 void ClickButton(shelltree::TcxInnerShellTreeView& tree, TTreeNode node);
 // Handles what is queued.
 void Pump();
