@@ -18,6 +18,7 @@ HRESULT STDMETHODCALLTYPE ExtensionDetails::GetDetailsOf(PCUITEMID_CHILD, UINT c
 }
 
 HRESULT STDMETHODCALLTYPE ExtensionFolder::GetDetailsOf(PCUITEMID_CHILD, UINT column, SHELLDETAILS* details) {
+  if (endless_columns) return ColumnDetails({{L"Column " + std::to_wstring(column), 4, LVCFMT_LEFT}}, 0, details);
   return ColumnDetails(columns_, column, details);
 }
 

@@ -54,6 +54,8 @@ class ExtensionFolder : public framework::TInterfacedObject<IShellFolder2> {
   int alive_details = 0;
   // Item counts of the GetUIObjectOf calls that asked for IShellDetails.
   std::vector<UINT> ui_object_counts;
+  // Answers for every column number, as a faulty extension may.
+  bool endless_columns = false;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {

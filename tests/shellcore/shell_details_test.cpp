@@ -119,6 +119,16 @@ TEST(ShellDetailsTest, ExtensionFoldersWithoutTheNewerInterface) {
   }
 }
 
+TEST(ShellDetailsTest, AFolderThatAnswersEveryColumnStopsAtTheBound) {
+  ComPtr<shell_test::ExtensionFolder> folder = framework::MakeInterfaced<shell_test::ExtensionFolder>(
+      shell_test::DetailsWay::kNone, S_OK, std::vector<shell_test::ExtensionColumn>{}, true);
+  folder->endless_columns = true;
+  TcxShellDetails details;
+  details.LoadColumns(6, folder.Get(), true);
+  ASSERT_EQ(details.Count(), static_cast<int>(shellcore::kMaxDetailColumns));
+  EXPECT_EQ(details.Item(details.Count() - 1).ColumnTitle, L"Column 255");
+}
+
 TEST(ShellDetailsTest, AddedColumnsStartZeroedAndStayPut) {
   TcxShellDetails details;
   shellcore::TcxDetailItem& first = details.AddColumn();

@@ -7,7 +7,9 @@
 #include "framework/system_error.h"
 #include "shellcore/shell_access.h"
 #include "shellcore/shell_messages.h"
+#include "framework/com_object.h"
 #include "tests/shellcore/shell_test_support.h"
+#include "tests/shellcore/test_producer.h"
 #include "tests/support/owner_window.h"
 #include "tests/support/temp_dir.h"
 
@@ -267,6 +269,83 @@ TEST(ItemFilterTest, RealFilesAndFoldersThroughTheMask) {
     const shellcore::TIdList list = shell_test::ParsePath(root + L"\\" + c.name);
     const shellcore::TcxShellFolder item(list.Get());
     EXPECT_EQ(shellcore::ShellItemFilterAccepts(options, item), c.kept);
+  }
+}
+
+// A real folder that counts the names it is asked for.
+class NameCountingFolder : public framework::TInterfacedObject<IShellFolder> {
+ public:
+  explicit NameCountingFolder(IShellFolder* real) : real_(real) {}
+  int parsing_names = 0;
+
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
+                                             ULONG* a) override {
+    return real_->ParseDisplayName(w, b, n, e, l, a);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
+    return real_->EnumObjects(w, f, e);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToObject(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToStorage(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM p, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    return real_->CompareIDs(p, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
+    return real_->CreateViewObject(w, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY l, SFGAOF* a) override {
+    return real_->GetAttributesOf(c, l, a);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY l, REFIID i, UINT* r,
+                                          void** o) override {
+    return real_->GetUIObjectOf(w, c, l, i, r, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
+    if (f & SHGDN_FORPARSING) ++parsing_names;
+    return real_->GetDisplayNameOf(l, f, n);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+    return real_->SetNameOf(w, l, n, f, o);
+  }
+
+ private:
+  Microsoft::WRL::ComPtr<IShellFolder> real_;
+};
+
+// A file's name is read only when a mask asks for it, and then from the
+// parent in hand, not by binding the parent again from the desktop.
+TEST(ItemFilterTest, TheNameIsReadFromTheParentInHandAndOnlyForAMask) {
+  test_support::TempDir temp;
+  const std::wstring root = shell_test::Wide(temp.Path());
+  shell_test::WriteFile(root + L"\\sonic.zip");
+  shell_test::WriteFile(root + L"\\sonic.txt");
+  const shell_test::OpenedFolder opened = shell_test::OpenFolder(root);
+  ASSERT_TRUE(opened.folder);
+  const Microsoft::WRL::ComPtr<NameCountingFolder> parent =
+      framework::MakeInterfaced<NameCountingFolder>(opened.folder.Get());
+  struct Case {
+    const wchar_t* mask;
+    const wchar_t* name;
+    bool kept;
+    int parsing_names;
+  } cases[] = {
+      {L"", L"sonic.txt", true, 0},
+      {L"*.zip", L"sonic.zip", true, 1},
+      {L"*.zip", L"sonic.txt", false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(std::wstring(c.mask) + L" " + c.name));
+    TcxShellOptions options(nullptr);
+    options.SetFileMask(c.mask);
+    const shellcore::TIdList list = shell_test::ParsePath(root + L"\\" + c.name);
+    const shellcore::TcxShellFolder item(list.Get(), parent.Get());
+    parent->parsing_names = 0;
+    EXPECT_EQ(shellcore::ShellItemFilterAccepts(options, item), c.kept);
+    EXPECT_EQ(parent->parsing_names, c.parsing_names);
   }
 }
 
