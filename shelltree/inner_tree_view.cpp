@@ -45,9 +45,9 @@ LRESULT TcxBaseInnerTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam
 LRESULT TcxBaseInnerTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   TcxTreeViewContainer* container = container_;
   if (!container) return TPlatformTreeView::WndProc(message, wparam, lparam);
-  const POINT offset = Offset();
-  const int x = GET_X_LPARAM(lparam) + offset.x;
-  const int y = GET_Y_LPARAM(lparam) + offset.y;
+  // Where a mouse message happened, in the container's client area.
+  const auto x = [&] { return GET_X_LPARAM(lparam) + Offset().x; };
+  const auto y = [&] { return GET_Y_LPARAM(lparam) + Offset().y; };
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -62,12 +62,12 @@ LRESULT TcxBaseInnerTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lpara
       TShiftState shift = MouseShiftState(wparam);
       if (message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK)
         shift |= ssDouble;
-      container->InnerMouseDown(button, shift, x, y);
+      container->InnerMouseDown(button, shift, x(), y());
       return result;
     }
     case WM_MOUSEMOVE: {
       const LRESULT result = TPlatformTreeView::WndProc(message, wparam, lparam);
-      container->MouseMove(MouseShiftState(wparam), x, y);
+      container->MouseMove(MouseShiftState(wparam), x(), y());
       return result;
     }
     case WM_LBUTTONUP:
@@ -75,7 +75,7 @@ LRESULT TcxBaseInnerTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lpara
     case WM_MBUTTONUP: {
       const LRESULT result = TPlatformTreeView::WndProc(message, wparam, lparam);
       const TMouseButton button = message == WM_LBUTTONUP ? mbLeft : message == WM_RBUTTONUP ? mbRight : mbMiddle;
-      container->MouseUp(button, MouseShiftState(wparam), x, y);
+      container->MouseUp(button, MouseShiftState(wparam), x(), y());
       return result;
     }
     case WM_MOUSEWHEEL:

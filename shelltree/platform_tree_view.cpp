@@ -7,7 +7,6 @@ namespace shelltree {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
 constexpr DWORD kDefaultStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS |
                                 TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS;
 
@@ -44,8 +43,10 @@ TPlatformTreeView::TPlatformTreeView() : style_(kDefaultStyle) { InitTreeControl
 
 TPlatformTreeView::~TPlatformTreeView() {
   if (handle_) {
-    RemoveWindowSubclass(handle_, &TPlatformTreeView::SubclassProc, kSubclassId);
-    DestroyWindow(handle_);
+    const HWND window = handle_;
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    handle_ = nullptr;
+    DestroyWindow(window);
   }
 }
 
@@ -60,7 +61,9 @@ void TPlatformTreeView::CreateHandle(HWND parent) {
                             GetModuleHandleW(nullptr), nullptr);
   if (!handle_) framework::RaiseLastOSError();
   style_ = static_cast<DWORD>(GetWindowLongW(handle_, GWL_STYLE));
-  SetWindowSubclass(handle_, &TPlatformTreeView::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  platform_proc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TPlatformTreeView::SubclassProc)));
   if (parent) SendMessageW(handle_, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
   SendMessageW(handle_, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
   if (state_images_) SendMessageW(handle_, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(state_images_));
@@ -77,7 +80,7 @@ void TPlatformTreeView::DestroyHandle() {
   // The nodes go with the window; each is reported (NodeDeleted) first.
   ClearNodes();
   const HWND window = handle_;
-  RemoveWindowSubclass(window, &TPlatformTreeView::SubclassProc, kSubclassId);
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   handle_ = nullptr;
   DestroyWindow(window);
 }
@@ -114,13 +117,19 @@ void TPlatformTreeView::Raised(std::exception_ptr error) noexcept {
   if (framework::Application) framework::Application->HandleException(error);
 }
 
-LRESULT CALLBACK TPlatformTreeView::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                                 UINT_PTR, DWORD_PTR self) {
-  auto* tree = reinterpret_cast<TPlatformTreeView*>(self);
+LRESULT CALLBACK TPlatformTreeView::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* tree = reinterpret_cast<TPlatformTreeView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!tree) {
+    // The object let go of the window: the platform's procedure is all
+    // that is left (the class's, once the tree's was put back).
+    WNDCLASSEXW window_class{sizeof window_class};
+    GetClassInfoExW(nullptr, WC_TREEVIEWW, &window_class);
+    return CallWindowProcW(window_class.lpfnWndProc, window, message, wparam, lparam);
+  }
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &TPlatformTreeView::SubclassProc, kSubclassId);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (tree->handle_ == window) tree->handle_ = nullptr;
-    return DefSubclassProc(window, message, wparam, lparam);
+    return CallWindowProcW(tree->platform_proc_, window, message, wparam, lparam);
   }
   LRESULT result = 0;
   if (!tree->Guarded([&] { result = tree->WndProc(message, wparam, lparam); })) return 0;
@@ -128,7 +137,7 @@ LRESULT CALLBACK TPlatformTreeView::SubclassProc(HWND window, UINT message, WPAR
 }
 
 LRESULT TPlatformTreeView::DefaultHandler(UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefSubclassProc(handle_, message, wparam, lparam);
+  return CallWindowProcW(platform_proc_, handle_, message, wparam, lparam);
 }
 
 LRESULT TPlatformTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -306,6 +315,40 @@ TTreeNode TPlatformTreeView::AddChild(TTreeNode parent, const std::wstring& text
   const auto node = reinterpret_cast<TTreeNode>(Perform(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (!node) throw framework::Exception(L"The tree cannot take another node");
   return node;
+}
+
+namespace {
+
+void FillLook(TVITEMW& item, const TNodeLook& look) {
+  item.mask |= TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_STATE;
+  item.pszText = const_cast<wchar_t*>(look.text.c_str());
+  item.iImage = look.image;
+  item.iSelectedImage = look.selected_image;
+  item.cChildren = look.has_children ? 1 : 0;
+  item.stateMask = TVIS_CUT | TVIS_OVERLAYMASK;
+  item.state = (look.cut ? TVIS_CUT : 0) | (look.overlay >= 0 ? INDEXTOOVERLAYMASK(look.overlay + 1) : 0);
+}
+
+}  // namespace
+
+TTreeNode TPlatformTreeView::AddChild(TTreeNode parent, const TNodeLook& look, void* data) {
+  if (!handle_) throw framework::Exception(L"The tree has no window");
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent ? parent : TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_PARAM;
+  insert.item.lParam = reinterpret_cast<LPARAM>(data);
+  FillLook(insert.item, look);
+  const auto node = reinterpret_cast<TTreeNode>(Perform(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (!node) throw framework::Exception(L"The tree cannot take another node");
+  return node;
+}
+
+void TPlatformTreeView::SetLook(TTreeNode node, const TNodeLook& look) {
+  TVITEMW item{};
+  item.hItem = node;
+  FillLook(item, look);
+  SetItem(item);
 }
 
 void TPlatformTreeView::Delete(TTreeNode node) {

@@ -38,6 +38,16 @@ TShiftState KeyboardShiftState();
 // The delayed selection change of ChangeDelay.
 inline constexpr UINT_PTR kChangeTimer = 1;
 
+// Everything a node shows, set in one step.
+struct TNodeLook {
+  std::wstring text;
+  int image = 0;
+  int selected_image = 0;
+  bool has_children = false;
+  bool cut = false;
+  int overlay = -1;  // none
+};
+
 class TPlatformTreeView {
  public:
   TPlatformTreeView();
@@ -60,6 +70,8 @@ class TPlatformTreeView {
 
   // Nodes. The data pointer is the one given to AddChild or SetData.
   TTreeNode AddChild(TTreeNode parent, const std::wstring& text, void* data);
+  TTreeNode AddChild(TTreeNode parent, const TNodeLook& look, void* data);
+  void SetLook(TTreeNode node, const TNodeLook& look);
   void Delete(TTreeNode node);
   void DeleteChildren(TTreeNode node);
   void ClearNodes();
@@ -181,14 +193,18 @@ class TPlatformTreeView {
   bool Guarded(Handler&& handler) noexcept;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                       DWORD_PTR self);
+  // The tree's own window procedure stands in front of the platform's; the
+  // object is found through the window's user data (a window property,
+  // as comctl32's subclassing keeps it, costs a server call per message
+  // under Wine).
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Raised(std::exception_ptr error) noexcept;
   TVITEMW GetItem(TTreeNode node, UINT mask, UINT state_mask = 0) const;
   void SetItem(TVITEMW& item);
 
   HWND handle_ = nullptr;
   HWND parent_ = nullptr;
+  WNDPROC platform_proc_ = nullptr;
   DWORD style_;
   int update_depth_ = 0;
   int change_delay_ = 0;

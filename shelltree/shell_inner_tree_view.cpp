@@ -196,21 +196,24 @@ void TcxCustomInnerShellTreeView::FillNode(TcxShellTreeItemProducer& producer, I
   producer.ProcessFolder(folder, id, preload);
 }
 
-void TcxCustomInnerShellTreeView::ShowRecord(TTreeNode node, const TcxShellItemInfo& item) {
-  SetImageIndex(node, item.ClosedImageIndex);
-  SetSelectedIndex(node, item.OpenImageIndex);
-  SetHasChildren(node, item.MayHaveChildren);
-  SetCut(node, item.Dimmed);
-  SetOverlayIndex(node, item.ShellOverlay);
+TNodeLook TcxCustomInnerShellTreeView::LookOf(const TcxShellItemInfo& item) {
+  TNodeLook look;
+  look.text = item.DisplayName;
+  look.image = item.ClosedImageIndex;
+  look.selected_image = item.OpenImageIndex;
+  look.has_children = item.MayHaveChildren;
+  look.cut = item.Dimmed;
+  look.overlay = item.ShellOverlay;
+  return look;
 }
 
 TTreeNode TcxCustomInnerShellTreeView::AddItemNode(TTreeNode parent, TcxShellItemInfo* item) {
   std::unique_ptr<TcxShellTreeItemProducer> producer = CreateProducer();
   producer->OwnItem = item;
-  const TTreeNode node = AddChild(parent, item->DisplayName, producer.get());
+  // One platform call per node: a folder of many thousands fills at once.
+  const TTreeNode node = AddChild(parent, LookOf(*item), producer.get());
   producer.release();  // the node owns it now
   item->ViewElement = node;
-  ShowRecord(node, *item);
   return node;
 }
 
@@ -305,10 +308,7 @@ void TcxCustomInnerShellTreeView::ApplyDoneItem(TcxShellItemInfo* item) {
   if (!item || !item->Producer) return;
   TReadLock read(item->Producer->ItemsGuard());
   const auto node = static_cast<TTreeNode>(item->ViewElement);
-  if (node && HandleAllocated()) {
-    ShowRecord(node, *item);
-    SetText(node, item->DisplayName);
-  }
+  if (node && HandleAllocated()) SetLook(node, LookOf(*item));
   item->ShownInView = true;
 }
 

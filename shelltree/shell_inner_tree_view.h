@@ -152,7 +152,8 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void ItemsLoaded(int count, TTreeNode node);
   void ItemAdded(int index, TTreeNode node);
   void ItemRemoved(int index, TTreeNode node);
-  void ShowRecord(TTreeNode node, const shellcore::TcxShellItemInfo& item);
+  // What a node shows of its record.
+  static TNodeLook LookOf(const shellcore::TcxShellItemInfo& item);
 
   std::unique_ptr<framework::TApplicationEvents> idle_hook_;
   std::unique_ptr<TcxShellDependedControls> dependents_;
