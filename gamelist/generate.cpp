@@ -4,7 +4,7 @@
 
 namespace gamelist {
 
-void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& lines, const std::string& encoding,
+void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> lines, const std::string& encoding,
                       const std::string& output_path) {
   try {
     document.SetActive(true);
@@ -17,7 +17,7 @@ void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& li
     const std::size_t count = lines.size();
     for (std::size_t i = 0; i < count; ++i) {
       const GameEntry entry = DeriveGameEntry(lines[i]);
-      XmlNode& game = document.AppendChild(*document.DocumentElement(), "game");
+      const XmlNode game = document.AppendChild(*document.DocumentElement(), "game");
       document.SetText(document.AppendChild(game, "path"), entry.path);
       document.SetText(document.AppendChild(game, "name"), entry.name);
       document.SetText(document.AppendChild(game, "image"), entry.image);
@@ -28,6 +28,12 @@ void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& li
     document.SetActive(false);
     throw;
   }
+}
+
+void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& lines, const std::string& encoding,
+                      const std::string& output_path) {
+  const std::vector<std::string_view> views(lines.begin(), lines.end());
+  GenerateGamelist(document, views, encoding, output_path);
 }
 
 }  // namespace gamelist
