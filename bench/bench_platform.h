@@ -1,7 +1,9 @@
 #pragma once
-// What the benchmarks measure that differs between Windows and Linux.
+// What the benchmarks measure and do that differs between Windows and Linux.
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -14,5 +16,9 @@ std::size_t PeakMemoryBytes();
 
 // Pushes a flushed stream's bytes to the disk, as a durable save does.
 void SyncToDisk(std::FILE* file);
+
+// Runs this program again, in a fresh process, with `arguments` (UTF-8,
+// without quotes) and waits for it; true when it exited with 0.
+bool RunSelf(const std::vector<std::string>& arguments);
 
 }  // namespace bench

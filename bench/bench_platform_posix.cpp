@@ -1,7 +1,13 @@
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "bench/bench_platform.h"
+
+extern char** environ;
 
 namespace bench {
 
@@ -19,5 +25,17 @@ std::size_t PeakMemoryBytes() {
 }
 
 void SyncToDisk(std::FILE* file) { fsync(fileno(file)); }
+
+bool RunSelf(const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{"/proc/self/exe"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child;
+  if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 }  // namespace bench

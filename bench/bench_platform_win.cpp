@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include "bench/bench_platform.h"
+#include "gamelist/platform_win.h"
 
 namespace bench {
 
@@ -23,5 +24,23 @@ std::size_t PeakMemoryBytes() {
 }
 
 void SyncToDisk(std::FILE* file) { FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))); }
+
+bool RunSelf(const std::vector<std::string>& arguments) {
+  wchar_t self[MAX_PATH];
+  if (!GetModuleFileNameW(nullptr, self, MAX_PATH)) return false;
+  std::wstring command = L"\"" + std::wstring(self) + L"\"";
+  for (const std::string& argument : arguments) command += L" \"" + gamelist::WidePath(argument) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  return code == 0;
+}
 
 }  // namespace bench

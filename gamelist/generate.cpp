@@ -4,8 +4,11 @@
 
 namespace gamelist {
 
-void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> lines, const std::string& encoding,
-                      const std::string& output_path) {
+namespace {
+
+template <typename Line>
+void Generate(TXMLDocument& document, std::span<const Line> lines, const std::string& encoding,
+              const std::string& output_path) {
   try {
     document.SetActive(true);
     document.SetVersion("1.0");
@@ -14,9 +17,10 @@ void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> 
     options.Include(doNodeAutoIndent);
     document.SetOptions(options);
     document.AddChild("gameList");
+    GameEntry entry;
     const std::size_t count = lines.size();
     for (std::size_t i = 0; i < count; ++i) {
-      const GameEntry entry = DeriveGameEntry(lines[i]);
+      DeriveGameEntry(lines[i], entry);
       const XmlNode game = document.AppendChild(*document.DocumentElement(), "game");
       document.SetText(document.AppendChild(game, "path"), entry.path);
       document.SetText(document.AppendChild(game, "name"), entry.name);
@@ -30,10 +34,16 @@ void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> 
   }
 }
 
+}  // namespace
+
+void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> lines, const std::string& encoding,
+                      const std::string& output_path) {
+  Generate(document, lines, encoding, output_path);
+}
+
 void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& lines, const std::string& encoding,
                       const std::string& output_path) {
-  const std::vector<std::string_view> views(lines.begin(), lines.end());
-  GenerateGamelist(document, views, encoding, output_path);
+  Generate(document, std::span<const std::string>(lines), encoding, output_path);
 }
 
 }  // namespace gamelist

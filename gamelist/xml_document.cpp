@@ -116,7 +116,7 @@ XmlNode TXMLDocument::AppendChild(XmlNode parent, std::string_view name) {
     return parent.AppendChild(element);
 
   std::string closing = "\r\n";
-  for (std::size_t i = 1; i < parent.Level(); ++i) closing += indent_;
+  for (std::size_t i = 1, level = parent.Level(); i < level; ++i) closing += indent_;
   XmlTree& tree = parent.Tree();
   if (!parent.FirstChild()) parent.AppendChild(tree.CreateText(closing));
   parent.AppendChild(tree.CreateText(indent_));

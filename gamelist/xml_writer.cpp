@@ -78,25 +78,37 @@ class Writer {
         }
         Put("?>");
         break;
-      case XmlNodeType::Element: {
-        Put("<");
-        Chars(node.Name(), false);
-        std::optional<XmlNode> child = node.FirstChild();
-        if (!child) {
-          Put("/>");
-          break;
-        }
-        Put(">");
-        for (; child; child = child->NextSibling()) Node(*child);
-        Put("</");
-        Chars(node.Name(), false);
-        Put(">");
+      case XmlNodeType::Element:
+        Element(node);
         break;
-      }
       case XmlNodeType::Text:
         Chars(node.Value(), true);
         break;
     }
+  }
+
+  void Element(XmlNode element) {
+    const std::string_view name = element.Name();
+    Put("<");
+    Chars(name, false);
+    std::optional<XmlNode> child = element.FirstChild();
+    if (!child) {
+      Put("/>");
+      return;
+    }
+    Put(">");
+    for (; child; child = child->NextSibling()) {
+      // Most children are texts (the values and the layout between
+      // elements); they are written here rather than by a call each.
+      if (child->Type() == XmlNodeType::Text) {
+        Chars(child->Value(), true);
+      } else {
+        Node(*child);
+      }
+    }
+    Put("</");
+    Chars(name, false);
+    Put(">");
   }
 
   void Flush() {
