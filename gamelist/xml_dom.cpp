@@ -27,7 +27,9 @@ void CheckName(std::string_view name, const char* what) {
 }
 
 bool IsWhiteSpace(std::string_view text) {
-  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+  return true;
 }
 
 }  // namespace
