@@ -39,10 +39,9 @@ bool IsWhiteSpace(std::string_view text) {
 XmlTree::XmlTree() { NewContainer(XmlNodeType::Document, 0); }
 
 XmlTree::NodeId XmlTree::NewNode(XmlNodeType type, std::size_t payload) {
-  if (nodes_.Size() >= kNone) throw GamelistError("the XML document has too many nodes");
+  if (nodes_.Size() >= kNodeLimit) throw GamelistError("the XML document has too many nodes");
   Record record;
-  record.parent = kNone;
-  record.next_sibling = kNone;
+  record.link = kNone;
   record.payload = static_cast<std::uint32_t>(payload);
   record.type = static_cast<std::uint32_t>(type);
   return static_cast<NodeId>(nodes_.Append(record));
@@ -50,7 +49,7 @@ XmlTree::NodeId XmlTree::NewNode(XmlNodeType type, std::size_t payload) {
 
 XmlTree::NodeId XmlTree::NewContainer(XmlNodeType type, TextHandle name) {
   if (containers_.Size() >= kPayloadLimit) throw GamelistError("the XML document has too many elements");
-  return NewNode(type, containers_.Append({name, kNone, kNone}));
+  return NewNode(type, containers_.Append({name, kNone, kNone, kNone}));
 }
 
 XmlTree::TextHandle XmlTree::TextValue(std::string_view value) {
@@ -71,9 +70,16 @@ XmlTree::TextHandle XmlTree::Name(std::string_view name, const char* what) {
   return handle;
 }
 
-XmlTree::NodeId XmlTree::PreviousSibling(NodeId id) {
-  NodeId previous = ContainerOf(At(id).parent).first_child;
-  while (At(previous).next_sibling != id) previous = At(previous).next_sibling;
+XmlTree::NodeId XmlTree::ParentOf(NodeId id) {
+  if (IsContainer(id)) return ContainerOf(id).parent;
+  Link link = At(id).link;
+  while (link != kNone && !(link & kParentLink)) link = At(link).link;
+  return link == kNone ? kNone : link & ~kParentLink;
+}
+
+XmlTree::NodeId XmlTree::PreviousSibling(NodeId parent, NodeId id) {
+  NodeId previous = ContainerOf(parent).first_child;
+  while (At(previous).link != id) previous = At(previous).link;
   return previous;
 }
 
@@ -112,6 +118,12 @@ void XmlNode::SetValue(std::string_view value) {
   }
 }
 
+std::optional<XmlNode> XmlNode::Parent() const {
+  const XmlTree::NodeId parent = tree_->ParentOf(id_);
+  if (parent == XmlTree::kNone) return std::nullopt;
+  return XmlNode(tree_, parent);
+}
+
 std::size_t XmlNode::ChildCount() const {
   std::size_t count = 0;
   for (auto child = FirstChild(); child; child = child->NextSibling()) ++count;
@@ -133,12 +145,13 @@ std::size_t XmlNode::Level() const {
 
 XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
   if (child.tree_ != tree_) throw GamelistError("the node belongs to another document");
+  XmlTree& tree = *tree_;
   const XmlNodeType type = Type();
   const XmlNodeType child_type = child.Type();
   if (child_type == XmlNodeType::Document) throw GamelistError("a document cannot be a child");
   if (type == XmlNodeType::Text || type == XmlNodeType::ProcessingInstruction)
     throw GamelistError("a text or processing instruction cannot hold children");
-  if (child.Parent()) throw GamelistError("the node already has a parent; remove it first");
+  if (tree.At(child.id_).link != XmlTree::kNone) throw GamelistError("the node already has a parent; remove it first");
   if (child == *this) throw GamelistError("a node cannot be placed inside itself");
   if (child.FirstChild()) {  // only then can it be one of this node's ancestors
     for (auto node = Parent(); node; node = node->Parent())
@@ -156,41 +169,44 @@ XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
   }
   if (before && before->Parent() != *this) throw GamelistError("the node is not a child of this node");
 
-  XmlTree::Container& children = tree_->ContainerOf(id_);
-  XmlTree::Record& added = tree_->At(child.id_);
-  added.parent = id_;
+  XmlTree::Container& children = tree.ContainerOf(id_);
+  XmlTree::Record& added = tree.At(child.id_);
   if (!before) {
-    added.next_sibling = XmlTree::kNone;
     if (children.last_child == XmlTree::kNone) {
       children.first_child = child.id_;
     } else {
-      tree_->At(children.last_child).next_sibling = child.id_;
+      tree.At(children.last_child).link = child.id_;
     }
     children.last_child = child.id_;
+    added.link = XmlTree::kParentLink | id_;
   } else {
-    added.next_sibling = before->id_;
     if (children.first_child == before->id_) {
       children.first_child = child.id_;
     } else {
-      tree_->At(tree_->PreviousSibling(before->id_)).next_sibling = child.id_;
+      tree.At(tree.PreviousSibling(id_, before->id_)).link = child.id_;
     }
+    added.link = before->id_;
   }
+  if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = id_;
   return child;
 }
 
 XmlNode XmlNode::RemoveChild(XmlNode child) {
   if (child.tree_ != tree_ || child.Parent() != *this) throw GamelistError("the node is not a child of this node");
-  XmlTree::Container& children = tree_->ContainerOf(id_);
-  XmlTree::Record& removed = tree_->At(child.id_);
-  const XmlTree::NodeId previous = children.first_child == child.id_ ? XmlTree::kNone : tree_->PreviousSibling(child.id_);
-  if (previous == XmlTree::kNone) {
-    children.first_child = removed.next_sibling;
+  XmlTree& tree = *tree_;
+  XmlTree::Container& children = tree.ContainerOf(id_);
+  XmlTree::Record& removed = tree.At(child.id_);
+  const bool first = children.first_child == child.id_;
+  const XmlTree::NodeId previous = first ? XmlTree::kNone : tree.PreviousSibling(id_, child.id_);
+  const bool last = children.last_child == child.id_;
+  if (first) {
+    children.first_child = last ? XmlTree::kNone : removed.link;
   } else {
-    tree_->At(previous).next_sibling = removed.next_sibling;
+    tree.At(previous).link = removed.link;  // the next sibling, or the link to the parent
   }
-  if (children.last_child == child.id_) children.last_child = previous;
-  removed.parent = XmlTree::kNone;
-  removed.next_sibling = XmlTree::kNone;
+  if (last) children.last_child = previous;
+  removed.link = XmlTree::kNone;
+  if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = XmlTree::kNone;
   return child;
 }
 

@@ -4,13 +4,15 @@
 // DOM it refuses a second root element. Text is UTF-8.
 //
 // A document's nodes live in its XmlTree, which creates them and frees them
-// all at once. Every node is a 12-byte record in a block store; what only a
-// node holding children needs (its name, its first and last child) sits
-// beside it in a second store. Texts live in the tree's text arena and
-// records hold their 32-bit handles; element names, instruction targets and
-// white-space texts (the layout auto-indent inserts on every line) are
-// interned, each distinct one stored once. XmlNode is a handle to a record:
-// cheap to copy, valid as long as its tree.
+// all at once. Every node is an 8-byte record in a block store: a link to
+// its next sibling (or, from the last child, to its parent) and a payload.
+// The document and each element also have a container entry beside it:
+// name, parent, first and last child. Texts live in the tree's text arena
+// and records hold their 32-bit handles; element names, instruction targets
+// and white-space texts (the layout auto-indent inserts on every line) are
+// interned, each distinct one stored once. Most nodes of a gamelist are
+// texts, so a text costs its record and its characters only. XmlNode is a
+// handle to a record: cheap to copy, valid as long as its tree.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -38,7 +40,9 @@ class XmlNode {
   inline std::string_view Value() const;
   void SetValue(std::string_view value);
 
-  inline std::optional<XmlNode> Parent() const;
+  // An element knows its parent; a text or instruction finds it at the end
+  // of its siblings.
+  std::optional<XmlNode> Parent() const;
   inline std::optional<XmlNode> FirstChild() const;
   inline std::optional<XmlNode> NextSibling() const;
   // Children are a linked list: these two walk it. Visit children with
@@ -86,15 +90,18 @@ class XmlTree {
  private:
   friend class XmlNode;
   using NodeId = std::uint32_t;
+  using Link = std::uint32_t;
   using TextHandle = TextArena::Handle;
-  static constexpr NodeId kNone = 0xFFFFFFFF;
   static constexpr NodeId kDocumentId = 0;
+  static constexpr Link kNone = 0xFFFFFFFF;        // not linked: a node outside the tree
+  static constexpr Link kParentLink = 0x80000000;  // marks the link from a last child to its parent
+  static constexpr std::size_t kNodeLimit = kParentLink - 1;
   // Payloads are 30 bits wide.
   static constexpr std::size_t kPayloadLimit = std::size_t{1} << 30;
 
   struct Record {
-    NodeId parent;
-    NodeId next_sibling;
+    // The next sibling; from the last child, kParentLink | its parent.
+    Link link;
     // A text's value; an element's or the document's entry in containers_;
     // an instruction's entry in instructions_.
     std::uint32_t payload : 30;
@@ -102,6 +109,7 @@ class XmlTree {
   };
   struct Container {
     TextHandle name;  // unused for the document
+    NodeId parent;    // kNone for the document and an element outside the tree
     NodeId first_child;
     NodeId last_child;
   };
@@ -118,10 +126,16 @@ class XmlTree {
   TextHandle Name(std::string_view name, const char* what);
 
   Record& At(NodeId id) { return nodes_[id]; }
+  bool IsContainer(NodeId id) const {
+    const auto type = static_cast<XmlNodeType>(nodes_[id].type);
+    return type == XmlNodeType::Element || type == XmlNodeType::Document;
+  }
   Container& ContainerOf(NodeId id) { return containers_[nodes_[id].payload]; }
-  // Siblings link forward only, so this walks from the first child; `id` has
-  // a parent and is not its first child.
-  NodeId PreviousSibling(NodeId id);
+  // kNone when `id` is outside the tree.
+  NodeId ParentOf(NodeId id);
+  // Siblings link forward only, so this walks from the first child; `id` is
+  // a child of `parent` other than the first.
+  NodeId PreviousSibling(NodeId parent, NodeId id);
 
   BlockVector<Record> nodes_;
   BlockVector<Container> containers_;
@@ -157,24 +171,17 @@ std::string_view XmlNode::Value() const {
   }
 }
 
-std::optional<XmlNode> XmlNode::Parent() const {
-  const XmlTree::NodeId parent = tree_->At(id_).parent;
-  if (parent == XmlTree::kNone) return std::nullopt;
-  return XmlNode(tree_, parent);
-}
-
 std::optional<XmlNode> XmlNode::FirstChild() const {
-  const XmlNodeType type = Type();
-  if (type != XmlNodeType::Element && type != XmlNodeType::Document) return std::nullopt;
+  if (!tree_->IsContainer(id_)) return std::nullopt;
   const XmlTree::NodeId first = tree_->ContainerOf(id_).first_child;
   if (first == XmlTree::kNone) return std::nullopt;
   return XmlNode(tree_, first);
 }
 
 std::optional<XmlNode> XmlNode::NextSibling() const {
-  const XmlTree::NodeId next = tree_->At(id_).next_sibling;
-  if (next == XmlTree::kNone) return std::nullopt;
-  return XmlNode(tree_, next);
+  const XmlTree::Link link = tree_->At(id_).link;
+  if (link == XmlTree::kNone || (link & XmlTree::kParentLink)) return std::nullopt;
+  return XmlNode(tree_, link);
 }
 
 }  // namespace gamelist
