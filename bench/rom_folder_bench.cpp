@@ -1,7 +1,6 @@
 // Listing a folder of 100,000 files by the window's rule, beside a bare
 // FindFirstFileW enumeration of the same folder measured in the same run.
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_platform.h"
 #include "bench/typical_lines.h"
 #include "gamelist/platform_win.h"
 #include "gamelist/rom_folder.h"
@@ -16,19 +16,12 @@
 
 namespace {
 
-std::size_t PeakWorkingSet() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PeakWorkingSetSize;
-}
-
 void Measure(const char* what, const std::function<void()>& work) {
-  const std::size_t peak_before = PeakWorkingSet();
+  const std::size_t peak_before = bench::PeakMemoryBytes();
   const auto start = std::chrono::steady_clock::now();
   work();
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  const std::size_t peak_after = PeakWorkingSet();
+  const std::size_t peak_after = bench::PeakMemoryBytes();
   std::printf("%-46s %9.1f ms   peak working set %7.1f MiB (+%.1f MiB)\n", what, ms, peak_after / 1048576.0,
               (peak_after - peak_before) / 1048576.0);
 }

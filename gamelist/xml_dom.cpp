@@ -52,7 +52,7 @@ XmlTree::NodeId XmlTree::NewContainer(XmlNodeType type, TextHandle name) {
   return NewNode(type, containers_.Append({name, kNone, kNone, kNone}));
 }
 
-XmlTree::TextHandle XmlTree::TextValue(std::string_view value) {
+XmlTree::TextHandle XmlTree::StoreValue(std::string_view value) {
   if (!IsWhiteSpace(value)) return arena_.Store(value);
   const auto found = spaces_.find(value);
   if (found != spaces_.end()) return found->second;
@@ -61,7 +61,7 @@ XmlTree::TextHandle XmlTree::TextValue(std::string_view value) {
   return handle;
 }
 
-XmlTree::TextHandle XmlTree::Name(std::string_view name, const char* what) {
+XmlTree::TextHandle XmlTree::InternName(std::string_view name, const char* what) {
   const auto found = names_.find(name);
   if (found != names_.end()) return found->second;
   CheckName(name, what);
@@ -84,15 +84,15 @@ XmlTree::NodeId XmlTree::PreviousSibling(NodeId parent, NodeId id) {
 }
 
 XmlNode XmlTree::CreateElement(std::string_view name) {
-  return XmlNode(this, NewContainer(XmlNodeType::Element, Name(name, "element name")));
+  return XmlNode(this, NewContainer(XmlNodeType::Element, InternName(name, "element name")));
 }
 
 XmlNode XmlTree::CreateText(std::string_view value) {
-  return XmlNode(this, NewNode(XmlNodeType::Text, TextValue(value)));
+  return XmlNode(this, NewNode(XmlNodeType::Text, StoreValue(value)));
 }
 
 XmlNode XmlTree::CreateProcessingInstruction(std::string_view target, std::string_view data) {
-  const TextHandle target_handle = Name(target, "processing instruction target");
+  const TextHandle target_handle = InternName(target, "processing instruction target");
   if (data.find("?>") != std::string_view::npos)
     throw GamelistError("processing instruction data must not contain \"?>\"");
   if (instructions_.size() >= kPayloadLimit) throw GamelistError("the XML document has too many instructions");
@@ -108,7 +108,7 @@ void XmlNode::SetValue(std::string_view value) {
   XmlTree::Record& record = tree_->At(id_);
   switch (Type()) {
     case XmlNodeType::Text:
-      record.payload = tree_->TextValue(value);
+      record.payload = tree_->StoreValue(value);
       break;
     case XmlNodeType::ProcessingInstruction:
       tree_->instructions_[record.payload].data = tree_->arena_.Store(value);

@@ -121,9 +121,9 @@ class XmlTree {
   NodeId NewNode(XmlNodeType type, std::size_t payload);
   NodeId NewContainer(XmlNodeType type, TextHandle name);
   // Text values: white space is interned, anything else gets a copy.
-  TextHandle TextValue(std::string_view value);
+  TextHandle StoreValue(std::string_view value);
   // Checks a name the first time it is seen.
-  TextHandle Name(std::string_view name, const char* what);
+  TextHandle InternName(std::string_view name, const char* what);
 
   Record& At(NodeId id) { return nodes_[id]; }
   bool IsContainer(NodeId id) const {
