@@ -136,6 +136,7 @@ ListFile ReadList(const std::string& list) {
     throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
 
   const std::string_view text = file.text;
+  file.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::size_t number = 0;
   for (std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
