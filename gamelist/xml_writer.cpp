@@ -59,7 +59,7 @@ class Writer {
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
   Writer(XmlEncoding encoding, const XmlOutput& output)
-      : encoding_(encoding), output_(output), buffer_(new char[kBufferSize]) {}
+      : encoding_(encoding), output_(output), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
   void Node(XmlNode node) {
     switch (node.Type()) {
