@@ -115,18 +115,22 @@ std::vector<std::string> FolderLines(const std::string& folder, const std::strin
   return names;
 }
 
-// LIST mode's lines, as views into the list's text.
+// LIST mode's lines, as views into the list's text; it stays where it is
+// (a short text moved with its string would leave the views behind).
 struct ListFile {
+  ListFile() = default;
+  ListFile(const ListFile&) = delete;
+  ListFile& operator=(const ListFile&) = delete;
+
   std::string text;
   std::vector<std::string_view> lines;
 };
 
-ListFile ReadList(const std::string& list) {
+void ReadList(const std::string& list, ListFile& file) {
   const std::filesystem::path path(std::u8string(list.begin(), list.end()));
   std::error_code code;
   if (!std::filesystem::is_regular_file(path, code))
     throw gamelist::GamelistError("cannot read the list \"" + list + "\": it is not an existing file");
-  ListFile file;
   std::ifstream in(path, std::ios::binary);
   const std::uintmax_t size = std::filesystem::file_size(path, code);
   if (code || !in) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
@@ -151,7 +155,6 @@ ListFile ReadList(const std::string& list) {
                                     "\" is not valid UTF-8: \"" + gamelist::EscapeForMessage(line) + "\"");
     file.lines.push_back(line);
   }
-  return file;
 }
 
 }  // namespace
@@ -173,7 +176,8 @@ int Run(const std::vector<std::string>& args) {
     gamelist::TXMLDocument document;
     std::size_t games;
     if (options.list) {
-      const ListFile list = ReadList(*options.list);
+      ListFile list;
+      ReadList(*options.list, list);
       gamelist::GenerateGamelist(document, list.lines, options.encoding, output);
       games = list.lines.size();
     } else {
