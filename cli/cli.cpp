@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "cli/cli_platform.h"
@@ -116,32 +115,46 @@ std::vector<std::string> FolderLines(const std::string& folder, const std::strin
   return names;
 }
 
-std::vector<std::string> ListLines(const std::string& list) {
+// LIST mode's lines, as views into the list's text; it stays where it is
+// (a short text moved with its string would leave the views behind).
+struct ListFile {
+  ListFile() = default;
+  ListFile(const ListFile&) = delete;
+  ListFile& operator=(const ListFile&) = delete;
+
+  std::string text;
+  std::vector<std::string_view> lines;
+};
+
+void ReadList(const std::string& list, ListFile& file) {
   const std::filesystem::path path(std::u8string(list.begin(), list.end()));
   std::error_code code;
   if (!std::filesystem::is_regular_file(path, code))
     throw gamelist::GamelistError("cannot read the list \"" + list + "\": it is not an existing file");
   std::ifstream in(path, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  const std::uintmax_t size = std::filesystem::file_size(path, code);
+  if (code || !in) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
+  file.text.resize(static_cast<std::size_t>(size));
+  in.read(file.text.data(), static_cast<std::streamsize>(size));
+  if (in.gcount() != static_cast<std::streamsize>(size))
+    throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
 
-  std::vector<std::string> lines;
+  const std::string_view text = file.text;
+  file.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::size_t number = 0;
-  for (std::size_t start = 0; start < text.size();) {
+  for (std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
     start = end + 1;
     ++number;
-    if (line.ends_with('\r')) line.pop_back();
+    if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.empty()) continue;
     if (!gamelist::IsValidUtf8(line))
       throw gamelist::GamelistError("line " + std::to_string(number) + " of the list \"" + list +
                                     "\" is not valid UTF-8: \"" + gamelist::EscapeForMessage(line) + "\"");
-    lines.push_back(std::move(line));
+    file.lines.push_back(line);
   }
-  return lines;
 }
 
 }  // namespace
@@ -160,11 +173,20 @@ int Run(const std::vector<std::string>& args) {
   }
   const std::string output = options.out ? *options.out : DefaultOutput(*options.folder);
   try {
-    const std::vector<std::string> lines = options.list ? ListLines(*options.list) : FolderLines(*options.folder, output);
     gamelist::TXMLDocument document;
-    gamelist::GenerateGamelist(document, lines, options.encoding, output);
+    std::size_t games;
+    if (options.list) {
+      ListFile list;
+      ReadList(*options.list, list);
+      gamelist::GenerateGamelist(document, list.lines, options.encoding, output);
+      games = list.lines.size();
+    } else {
+      const std::vector<std::string> names = FolderLines(*options.folder, output);
+      gamelist::GenerateGamelist(document, names, options.encoding, output);
+      games = names.size();
+    }
     document.SetActive(false);
-    WriteText(stdout, "wrote " + output + " (" + std::to_string(lines.size()) + " games)\n");
+    WriteText(stdout, "wrote " + output + " (" + std::to_string(games) + " games)\n");
     return 0;
   } catch (const gamelist::GamelistError& error) {
     WriteText(stderr, std::string("gamelist-cli: ") + error.what() + "\n");

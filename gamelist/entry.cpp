@@ -2,27 +2,41 @@
 
 namespace gamelist {
 
-std::string ReplaceZip(std::string_view line, std::string_view replacement) {
+namespace {
+
+void AppendReplacingZip(std::string& out, std::string_view line, std::string_view replacement) {
   static constexpr std::string_view kZip = ".zip";
-  std::string out;
-  out.reserve(line.size());
   std::size_t from = 0;
   for (std::size_t at; (at = line.find(kZip, from)) != std::string_view::npos; from = at + kZip.size()) {
     out.append(line.substr(from, at - from));
     out.append(replacement);
   }
   out.append(line.substr(from));
+}
+
+}  // namespace
+
+std::string ReplaceZip(std::string_view line, std::string_view replacement) {
+  std::string out;
+  out.reserve(line.size());
+  AppendReplacingZip(out, line, replacement);
   return out;
 }
 
 GameEntry DeriveGameEntry(std::string_view line) {
   GameEntry entry;
-  entry.path = "./";
-  entry.path.append(line);
-  entry.name = ReplaceZip(line, "");
-  entry.image = "./images/" + ReplaceZip(line, ".png");
-  entry.video = "./videos/" + ReplaceZip(line, ".mp4");
+  DeriveGameEntry(line, entry);
   return entry;
+}
+
+void DeriveGameEntry(std::string_view line, GameEntry& entry) {
+  entry.path.assign("./").append(line);
+  entry.name.clear();
+  AppendReplacingZip(entry.name, line, "");
+  entry.image.assign("./images/");
+  AppendReplacingZip(entry.image, line, ".png");
+  entry.video.assign("./videos/");
+  AppendReplacingZip(entry.video, line, ".mp4");
 }
 
 }  // namespace gamelist

@@ -18,5 +18,8 @@ struct GameEntry {
 std::string ReplaceZip(std::string_view line, std::string_view replacement);
 
 GameEntry DeriveGameEntry(std::string_view line);
+// The same into `entry`, whose strings keep their buffers: deriving a long
+// list into one entry allocates only for the longest lines.
+void DeriveGameEntry(std::string_view line, GameEntry& entry);
 
 }  // namespace gamelist

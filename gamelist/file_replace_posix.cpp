@@ -37,35 +37,6 @@ std::string ResolveLinks(std::string path) {
   Fail(path, "too many levels of symbolic links");
 }
 
-// Removes the temporary file unless it was renamed into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& folder) : path_(folder + "/.gamelist-XXXXXX") {
-    fd_ = mkstemp(path_.data());
-    if (fd_ < 0) path_.clear();
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) close(fd_);
-    if (!path_.empty()) unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  bool Created() const { return fd_ >= 0; }
-  int Fd() const { return fd_; }
-  const std::string& Path() const { return path_; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-  void Kept() { path_.clear(); }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-};
-
 mode_t NewFileMode() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -74,30 +45,58 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-void ReplaceFileContents(const std::string& path, std::string_view bytes) {
-  const std::string target = ResolveLinks(path);
-  mode_t mode = NewFileMode();
+struct FileReplacement::Platform {
+  std::string target;  // the file the links lead to
+  mode_t mode = 0;
+  std::string temp_path;  // empty once renamed into place
+  int fd = -1;
+
+  Platform() = default;
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
+  ~Platform() {
+    if (fd >= 0) close(fd);
+    if (!temp_path.empty()) unlink(temp_path.c_str());
+  }
+};
+
+FileReplacement::FileReplacement(const std::string& path) : path_(path), platform_(std::make_unique<Platform>()) {
+  Platform& p = *platform_;
+  p.target = ResolveLinks(path);
+  p.mode = NewFileMode();
   struct stat st;
-  if (stat(target.c_str(), &st) == 0) {
+  if (stat(p.target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) Fail(path, "it is a folder");
     if (!(st.st_mode & S_IWUSR)) Fail(path, "the file is read-only");
-    mode = st.st_mode & 07777;
+    p.mode = st.st_mode & 07777;
   }
+  std::string temp = Folder(p.target) + "/.gamelist-XXXXXX";
+  p.fd = mkstemp(temp.data());
+  if (p.fd < 0) Fail(path, std::strerror(errno));
+  p.temp_path = std::move(temp);
+}
 
-  TemporaryFile temp(Folder(target));
-  if (!temp.Created()) Fail(path, std::strerror(errno));
+FileReplacement::~FileReplacement() = default;
+
+void FileReplacement::Write(std::string_view bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = write(temp.Fd(), bytes.data() + done, bytes.size() - done);
+    const ssize_t n = write(platform_->fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      Fail(path, std::strerror(errno));
+      Fail(path_, std::strerror(errno));
     }
     done += static_cast<std::size_t>(n);
   }
-  if (fchmod(temp.Fd(), mode) != 0 || fsync(temp.Fd()) != 0) Fail(path, std::strerror(errno));
-  if (!temp.Close()) Fail(path, std::strerror(errno));
-  if (rename(temp.Path().c_str(), target.c_str()) != 0) Fail(path, std::strerror(errno));
-  temp.Kept();
+}
+
+void FileReplacement::Commit() {
+  Platform& p = *platform_;
+  if (fchmod(p.fd, p.mode) != 0 || fsync(p.fd) != 0) Fail(path_, std::strerror(errno));
+  const int fd = p.fd;
+  p.fd = -1;
+  if (close(fd) != 0) Fail(path_, std::strerror(errno));
+  if (rename(p.temp_path.c_str(), p.target.c_str()) != 0) Fail(path_, std::strerror(errno));
+  p.temp_path.clear();
 }
 
 }  // namespace gamelist

@@ -1,14 +1,27 @@
 #include "gamelist/gb2312.h"
 
-#include <algorithm>
+#include <array>
 
 namespace gamelist {
 
+namespace {
+
+// Every GB2312 character lies in the Basic Multilingual Plane, so one entry
+// per BMP code point answers a lookup with a single read (128 KiB, built
+// from the sorted table on first use).
+using FlatTable = std::array<std::uint16_t, 0x10000>;
+
+FlatTable BuildFlatTable() {
+  FlatTable table{};
+  for (const Gb2312Pair& pair : kGb2312Table) table[pair.unicode] = pair.code;
+  return table;
+}
+
+}  // namespace
+
 std::uint16_t Gb2312Encode(char32_t unicode) {
-  const Gb2312Pair* end = kGb2312Table + kGb2312Size;
-  const Gb2312Pair* it = std::lower_bound(
-      kGb2312Table, end, unicode, [](const Gb2312Pair& p, char32_t u) { return p.unicode < u; });
-  return (it != end && it->unicode == unicode) ? it->code : 0;
+  static const FlatTable table = BuildFlatTable();
+  return unicode < table.size() ? table[unicode] : 0;
 }
 
 }  // namespace gamelist

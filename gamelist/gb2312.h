@@ -13,7 +13,7 @@ struct Gb2312Pair {
 };
 
 inline constexpr std::size_t kGb2312Size = 7445;
-// Sorted by `unicode`.
+// Sorted by `unicode`; every one lies below U+10000.
 extern const Gb2312Pair kGb2312Table[kGb2312Size];
 
 // The two-byte code of `unicode`, or 0 when GB2312 lacks it. ASCII is not in

@@ -1,7 +1,9 @@
 #pragma once
 // The steps of Execute that build and save the game list, shared by the
 // window and gamelist-cli.
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gamelist/xml_document.h"
@@ -15,6 +17,8 @@ inline constexpr char kDefaultEncoding[] = "GB2312";
 // `output_path`. The document stays active on success (the window releases
 // it after its message). On failure it is released before the exception
 // propagates, so the next run starts from an empty document.
+void GenerateGamelist(TXMLDocument& document, std::span<const std::string_view> lines, const std::string& encoding,
+                      const std::string& output_path);
 void GenerateGamelist(TXMLDocument& document, const std::vector<std::string>& lines, const std::string& encoding,
                       const std::string& output_path);
 

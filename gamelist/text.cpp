@@ -66,6 +66,10 @@ static bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
 
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {  // most names are ASCII: no decoding
+      ++pos;
+      continue;
+    }
     const char32_t cp = DecodeUtf8(text, pos);
     if (cp == kInvalidCodePoint || IsSurrogate(cp)) return false;
   }

@@ -35,26 +35,26 @@ TXMLDocument::~TXMLDocument() = default;
 
 void TXMLDocument::SetActive(bool active) {
   if (active == Active()) return;
-  document_ = active ? XmlNode::CreateDocument() : nullptr;
+  tree_ = active ? std::make_unique<XmlTree>() : nullptr;
 }
 
-XmlNode& TXMLDocument::DocumentNode() const {
-  if (!document_) throw GamelistError("the XML document is not active");
-  return *document_;
+XmlNode TXMLDocument::DocumentNode() const {
+  if (!tree_) throw GamelistError("the XML document is not active");
+  return tree_->Document();
 }
 
-XmlNode* TXMLDocument::DeclarationNode() const {
-  XmlNode& doc = DocumentNode();
-  if (doc.ChildCount() == 0) return nullptr;
-  XmlNode& first = doc.Child(0);
-  return first.Type() == XmlNodeType::ProcessingInstruction && first.Name() == "xml" ? &first : nullptr;
+std::optional<XmlNode> TXMLDocument::DeclarationNode() const {
+  const std::optional<XmlNode> first = DocumentNode().FirstChild();
+  if (first && first->Type() == XmlNodeType::ProcessingInstruction && first->Name() == "xml") return first;
+  return std::nullopt;
 }
 
 TXMLDocument::DeclarationItems TXMLDocument::Declaration() const {
-  const XmlNode* pi = DeclarationNode();
+  const std::optional<XmlNode> pi = DeclarationNode();
   if (!pi) return {"1.0", {}, {}};
-  DeclarationItems items{DeclarationItem(pi->Value(), "version"), DeclarationItem(pi->Value(), "encoding"),
-                         DeclarationItem(pi->Value(), "standalone")};
+  const std::string data(pi->Value());
+  DeclarationItems items{DeclarationItem(data, "version"), DeclarationItem(data, "encoding"),
+                         DeclarationItem(data, "standalone")};
   if (items.version.empty()) items.version = "1.0";
   return items;
 }
@@ -70,13 +70,13 @@ void TXMLDocument::SetDeclaration(const DeclarationItems& items) {
   add("version", items.version);
   add("encoding", items.encoding);
   add("standalone", items.standalone);
-  auto instruction = XmlNode::CreateProcessingInstruction("xml", std::move(data));
-  XmlNode& doc = DocumentNode();
-  if (XmlNode* old = DeclarationNode()) {
-    doc.InsertBefore(std::move(instruction), old);
+  XmlNode doc = DocumentNode();
+  const XmlNode instruction = doc.Tree().CreateProcessingInstruction("xml", data);
+  if (const std::optional<XmlNode> old = DeclarationNode()) {
+    doc.InsertBefore(instruction, old);
     doc.RemoveChild(*old);
   } else {
-    doc.InsertBefore(std::move(instruction), doc.ChildCount() ? &doc.Child(0) : nullptr);
+    doc.InsertBefore(instruction, doc.FirstChild());
   }
 }
 
@@ -98,46 +98,56 @@ void TXMLDocument::SetStandAlone(const std::string& value) {
   SetDeclaration(items);
 }
 
-XmlNode& TXMLDocument::AddChild(const std::string& name) {
-  return DocumentNode().AppendChild(XmlNode::CreateElement(name));
+XmlNode TXMLDocument::AddChild(std::string_view name) {
+  XmlNode doc = DocumentNode();
+  return doc.AppendChild(doc.Tree().CreateElement(name));
 }
 
-XmlNode* TXMLDocument::DocumentElement() const {
-  XmlNode& doc = DocumentNode();
-  for (std::size_t i = doc.ChildCount(); i-- > 0;)
-    if (doc.Child(i).Type() == XmlNodeType::Element) return &doc.Child(i);
-  return nullptr;
+std::optional<XmlNode> TXMLDocument::DocumentElement() const {
+  std::optional<XmlNode> element;
+  for (auto child = DocumentNode().FirstChild(); child; child = child->NextSibling())
+    if (child->Type() == XmlNodeType::Element) element = child;
+  return element;
 }
 
-XmlNode& TXMLDocument::AppendChild(XmlNode& parent, const std::string& name) {
-  auto element = XmlNode::CreateElement(name);
+XmlNode TXMLDocument::AppendChild(XmlNode parent, std::string_view name) {
+  const XmlNode element = parent.Tree().CreateElement(name);
   if (!options_.Contains(doNodeAutoIndent) || parent.Type() == XmlNodeType::Document)
-    return parent.AppendChild(std::move(element));
+    return parent.AppendChild(element);
 
   std::string closing = "\r\n";
-  for (std::size_t i = 1; i < parent.Level(); ++i) closing += indent_;
-  if (parent.ChildCount() == 0) parent.AppendChild(XmlNode::CreateText(closing));
-  parent.AppendChild(XmlNode::CreateText(indent_));
-  XmlNode& added = parent.AppendChild(std::move(element));
-  parent.AppendChild(XmlNode::CreateText(closing));
-  return added;
+  for (std::size_t i = 1, level = parent.Level(); i < level; ++i) closing += indent_;
+  XmlTree& tree = parent.Tree();
+  if (!parent.FirstChild()) parent.AppendChild(tree.CreateText(closing));
+  parent.AppendChild(tree.CreateText(indent_));
+  parent.AppendChild(element);
+  parent.AppendChild(tree.CreateText(closing));
+  return element;
 }
 
-void TXMLDocument::SetText(XmlNode& element, std::string text) {
+void TXMLDocument::SetText(XmlNode element, std::string_view text) {
   if (element.Type() != XmlNodeType::Element) throw GamelistError("only an element's text can be set");
-  if (element.ChildCount() == 0) {
-    element.AppendChild(XmlNode::CreateText(std::move(text)));
-  } else if (element.ChildCount() == 1 && element.Child(0).Type() == XmlNodeType::Text) {
-    element.Child(0).SetValue(std::move(text));
+  std::optional<XmlNode> first = element.FirstChild();
+  if (!first) {
+    element.AppendChild(element.Tree().CreateText(text));
+  } else if (!first->NextSibling() && first->Type() == XmlNodeType::Text) {
+    first->SetValue(text);
   } else {
-    throw GamelistError("the element <" + element.Name() + "> holds other nodes; its text cannot be set");
+    throw GamelistError("the element <" + std::string(element.Name()) + "> holds other nodes; its text cannot be set");
   }
 }
 
 std::string TXMLDocument::SaveToBytes() const {
-  return SerializeXml(DocumentNode(), ParseXmlEncoding(Encoding()));
+  const XmlNode doc = DocumentNode();
+  return SerializeXml(doc, ParseXmlEncoding(Encoding()));
 }
 
-void TXMLDocument::SaveToFile(const std::string& path) const { ReplaceFileContents(path, SaveToBytes()); }
+void TXMLDocument::SaveToFile(const std::string& path) const {
+  const XmlNode doc = DocumentNode();
+  const XmlEncoding encoding = ParseXmlEncoding(Encoding());
+  FileReplacement file(path);
+  WriteXml(doc, encoding, [&file](std::string_view bytes) { file.Write(bytes); });
+  file.Commit();
+}
 
 }  // namespace gamelist

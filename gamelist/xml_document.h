@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "gamelist/xml_dom.h"
 
@@ -44,7 +46,7 @@ class TXMLDocument {
 
   // Activating an inactive object creates an empty document; activating an
   // active one keeps its content. Deactivating releases the content unsaved.
-  bool Active() const { return document_ != nullptr; }
+  bool Active() const { return tree_ != nullptr; }
   void SetActive(bool active);
 
   TXMLDocOptions Options() const { return options_; }
@@ -62,20 +64,21 @@ class TXMLDocument {
   void SetStandAlone(const std::string& value);
 
   // The members below throw GamelistError while the object is inactive.
-  XmlNode& DocumentNode() const;
+  XmlNode DocumentNode() const;
   // Adds a top-level element (the root element); a second one is refused.
-  XmlNode& AddChild(const std::string& name);
-  // The last element among the document node's children, or null.
-  XmlNode* DocumentElement() const;
+  XmlNode AddChild(std::string_view name);
+  // The last element among the document node's children, if any.
+  std::optional<XmlNode> DocumentElement() const;
   // Appends an element at the end of `parent`'s children; with
   // doNodeAutoIndent on and `parent` not the document node, surrounds it
   // with the line breaks and indentation that lay the document out.
-  XmlNode& AppendChild(XmlNode& parent, const std::string& name);
+  XmlNode AppendChild(XmlNode parent, std::string_view name);
   // Gives a childless element one text, or replaces its only text's value.
-  void SetText(XmlNode& element, std::string text);
+  void SetText(XmlNode element, std::string_view text);
 
   std::string SaveToBytes() const;
-  // Atomic: the file is replaced whole or, on failure, left as it was.
+  // Atomic: the file is replaced whole or, on failure, left as it was. The
+  // document streams into the file through one buffer.
   void SaveToFile(const std::string& path) const;
 
  private:
@@ -86,9 +89,9 @@ class TXMLDocument {
   };
   DeclarationItems Declaration() const;
   void SetDeclaration(const DeclarationItems& items);
-  XmlNode* DeclarationNode() const;
+  std::optional<XmlNode> DeclarationNode() const;
 
-  std::unique_ptr<XmlNode> document_;
+  std::unique_ptr<XmlTree> tree_;
   TXMLDocOptions options_;
   std::string indent_;
 };

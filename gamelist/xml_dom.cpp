@@ -1,5 +1,7 @@
 #include "gamelist/xml_dom.h"
 
+#include <string>
+
 #include "gamelist/error.h"
 #include "gamelist/text.h"
 
@@ -15,7 +17,7 @@ bool IsNameChar(char32_t cp, bool first) {
   return !first && ((cp >= '0' && cp <= '9') || cp == '-' || cp == '.' || cp == 0xB7);
 }
 
-void CheckName(const std::string& name, const char* what) {
+void CheckName(std::string_view name, const char* what) {
   bool ok = !name.empty();
   for (std::size_t pos = 0; ok && pos < name.size();) {
     const bool first = pos == 0;
@@ -24,77 +26,188 @@ void CheckName(const std::string& name, const char* what) {
   if (!ok) throw GamelistError(std::string(what) + " \"" + EscapeForMessage(name) + "\" is not an XML name");
 }
 
+bool IsWhiteSpace(std::string_view text) {
+  for (const char c : text)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+  return true;
+}
+
 }  // namespace
 
-XmlNode::XmlNode(Key, XmlNodeType type, std::string name, std::string value)
-    : type_(type), name_(std::move(name)), value_(std::move(value)) {}
+// --- XmlTree -----------------------------------------------------------------
 
-XmlNode::~XmlNode() = default;
+XmlTree::XmlTree() { NewContainer(XmlNodeType::Document, 0); }
 
-std::unique_ptr<XmlNode> XmlNode::CreateDocument() {
-  return std::make_unique<XmlNode>(Key{}, XmlNodeType::Document, std::string(), std::string());
+XmlTree::NodeId XmlTree::NewNode(XmlNodeType type, std::size_t payload) {
+  if (nodes_.Size() >= kNodeLimit) throw GamelistError("the XML document has too many nodes");
+  Record record;
+  record.link = kNone;
+  record.payload = static_cast<std::uint32_t>(payload);
+  record.type = static_cast<std::uint32_t>(type);
+  return static_cast<NodeId>(nodes_.Append(record));
 }
 
-std::unique_ptr<XmlNode> XmlNode::CreateElement(const std::string& name) {
-  CheckName(name, "element name");
-  return std::make_unique<XmlNode>(Key{}, XmlNodeType::Element, name, std::string());
+XmlTree::NodeId XmlTree::NewContainer(XmlNodeType type, TextHandle name) {
+  if (containers_.Size() >= kPayloadLimit) throw GamelistError("the XML document has too many elements");
+  return NewNode(type, containers_.Append({name, kNone, kNone, kNone}));
 }
 
-std::unique_ptr<XmlNode> XmlNode::CreateText(std::string value) {
-  return std::make_unique<XmlNode>(Key{}, XmlNodeType::Text, std::string(), std::move(value));
+XmlTree::TextHandle XmlTree::StoreValue(std::string_view value) {
+  if (!IsWhiteSpace(value)) return arena_.Store(value);
+  const auto found = spaces_.find(value);
+  if (found != spaces_.end()) return found->second;
+  const TextHandle handle = arena_.Store(value);
+  spaces_.emplace(arena_.View(handle), handle);
+  return handle;
 }
 
-std::unique_ptr<XmlNode> XmlNode::CreateProcessingInstruction(const std::string& target, std::string data) {
-  CheckName(target, "processing instruction target");
-  if (data.find("?>") != std::string::npos)
+XmlTree::TextHandle XmlTree::InternName(std::string_view name, const char* what) {
+  const auto found = names_.find(name);
+  if (found != names_.end()) return found->second;
+  CheckName(name, what);
+  const TextHandle handle = arena_.Store(name);
+  names_.emplace(arena_.View(handle), handle);
+  return handle;
+}
+
+XmlTree::NodeId XmlTree::ParentOf(NodeId id) {
+  if (IsContainer(id)) return ContainerOf(id).parent;
+  Link link = At(id).link;
+  while (link != kNone && !(link & kParentLink)) link = At(link).link;
+  return link == kNone ? kNone : link & ~kParentLink;
+}
+
+XmlTree::NodeId XmlTree::PreviousSibling(NodeId parent, NodeId id) {
+  NodeId previous = ContainerOf(parent).first_child;
+  while (At(previous).link != id) previous = At(previous).link;
+  return previous;
+}
+
+XmlNode XmlTree::CreateElement(std::string_view name) {
+  return XmlNode(this, NewContainer(XmlNodeType::Element, InternName(name, "element name")));
+}
+
+XmlNode XmlTree::CreateText(std::string_view value) {
+  return XmlNode(this, NewNode(XmlNodeType::Text, StoreValue(value)));
+}
+
+XmlNode XmlTree::CreateProcessingInstruction(std::string_view target, std::string_view data) {
+  const TextHandle target_handle = InternName(target, "processing instruction target");
+  if (data.find("?>") != std::string_view::npos)
     throw GamelistError("processing instruction data must not contain \"?>\"");
-  return std::make_unique<XmlNode>(Key{}, XmlNodeType::ProcessingInstruction, target, std::move(data));
+  if (instructions_.size() >= kPayloadLimit) throw GamelistError("the XML document has too many instructions");
+  instructions_.push_back({target_handle, arena_.Store(data)});
+  return XmlNode(this, NewNode(XmlNodeType::ProcessingInstruction, instructions_.size() - 1));
 }
 
-void XmlNode::SetValue(std::string value) {
-  if (type_ != XmlNodeType::Text && type_ != XmlNodeType::ProcessingInstruction)
-    throw GamelistError("only a text or a processing instruction has a value");
-  value_ = std::move(value);
+// --- XmlNode -----------------------------------------------------------------
+
+// A new text, never the old one changed in place: an interned text may be
+// shared by many nodes.
+void XmlNode::SetValue(std::string_view value) {
+  XmlTree::Record& record = tree_->At(id_);
+  switch (Type()) {
+    case XmlNodeType::Text:
+      record.payload = tree_->StoreValue(value);
+      break;
+    case XmlNodeType::ProcessingInstruction:
+      tree_->instructions_[record.payload].data = tree_->arena_.Store(value);
+      break;
+    default:
+      throw GamelistError("only a text or a processing instruction has a value");
+  }
+}
+
+std::optional<XmlNode> XmlNode::Parent() const {
+  const XmlTree::NodeId parent = tree_->ParentOf(id_);
+  if (parent == XmlTree::kNone) return std::nullopt;
+  return XmlNode(tree_, parent);
+}
+
+std::size_t XmlNode::ChildCount() const {
+  std::size_t count = 0;
+  for (auto child = FirstChild(); child; child = child->NextSibling()) ++count;
+  return count;
+}
+
+XmlNode XmlNode::Child(std::size_t index) const {
+  auto child = FirstChild();
+  for (; child && index > 0; --index) child = child->NextSibling();
+  if (!child) throw GamelistError("the node has no child at that index");
+  return *child;
 }
 
 std::size_t XmlNode::Level() const {
   std::size_t level = 0;
-  for (const XmlNode* node = parent_; node; node = node->parent_) ++level;
+  for (auto node = Parent(); node; node = node->Parent()) ++level;
   return level;
 }
 
-std::size_t XmlNode::IndexOf(const XmlNode& child) const {
-  for (std::size_t i = 0; i < children_.size(); ++i)
-    if (children_[i].get() == &child) return i;
-  throw GamelistError("the node is not a child of this node");
-}
-
-XmlNode& XmlNode::InsertBefore(std::unique_ptr<XmlNode> child, const XmlNode* before) {
-  if (!child) throw GamelistError("no node to insert");
-  if (child->type_ == XmlNodeType::Document) throw GamelistError("a document cannot be a child");
-  if (type_ == XmlNodeType::Text || type_ == XmlNodeType::ProcessingInstruction)
+XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
+  if (child.tree_ != tree_) throw GamelistError("the node belongs to another document");
+  XmlTree& tree = *tree_;
+  const XmlNodeType type = Type();
+  const XmlNodeType child_type = child.Type();
+  if (child_type == XmlNodeType::Document) throw GamelistError("a document cannot be a child");
+  if (type == XmlNodeType::Text || type == XmlNodeType::ProcessingInstruction)
     throw GamelistError("a text or processing instruction cannot hold children");
-  if (type_ == XmlNodeType::Document) {
-    if (child->type_ == XmlNodeType::Text) throw GamelistError("text cannot be placed outside the root element");
-    if (child->type_ == XmlNodeType::Element) {
-      for (const auto& existing : children_) {
-        if (existing->type_ == XmlNodeType::Element)
-          throw GamelistError("the document already has the root element <" + existing->name_ +
+  if (tree.At(child.id_).link != XmlTree::kNone) throw GamelistError("the node already has a parent; remove it first");
+  if (child == *this) throw GamelistError("a node cannot be placed inside itself");
+  if (child.FirstChild()) {  // only then can it be one of this node's ancestors
+    for (auto node = Parent(); node; node = node->Parent())
+      if (*node == child) throw GamelistError("a node cannot be placed inside itself");
+  }
+  if (type == XmlNodeType::Document) {
+    if (child_type == XmlNodeType::Text) throw GamelistError("text cannot be placed outside the root element");
+    if (child_type == XmlNodeType::Element) {
+      for (auto existing = FirstChild(); existing; existing = existing->NextSibling()) {
+        if (existing->Type() == XmlNodeType::Element)
+          throw GamelistError("the document already has the root element <" + std::string(existing->Name()) +
                               ">; a document holds a single root element");
       }
     }
   }
-  const std::size_t at = before ? IndexOf(*before) : children_.size();
-  child->parent_ = this;
-  return **children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), std::move(child));
+  if (before && before->Parent() != *this) throw GamelistError("the node is not a child of this node");
+
+  XmlTree::Container& children = tree.ContainerOf(id_);
+  XmlTree::Record& added = tree.At(child.id_);
+  if (!before) {
+    if (children.last_child == XmlTree::kNone) {
+      children.first_child = child.id_;
+    } else {
+      tree.At(children.last_child).link = child.id_;
+    }
+    children.last_child = child.id_;
+    added.link = XmlTree::kParentLink | id_;
+  } else {
+    if (children.first_child == before->id_) {
+      children.first_child = child.id_;
+    } else {
+      tree.At(tree.PreviousSibling(id_, before->id_)).link = child.id_;
+    }
+    added.link = before->id_;
+  }
+  if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = id_;
+  return child;
 }
 
-std::unique_ptr<XmlNode> XmlNode::RemoveChild(const XmlNode& child) {
-  const std::size_t at = IndexOf(child);
-  std::unique_ptr<XmlNode> removed = std::move(children_[at]);
-  children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(at));
-  removed->parent_ = nullptr;
-  return removed;
+XmlNode XmlNode::RemoveChild(XmlNode child) {
+  if (child.tree_ != tree_ || child.Parent() != *this) throw GamelistError("the node is not a child of this node");
+  XmlTree& tree = *tree_;
+  XmlTree::Container& children = tree.ContainerOf(id_);
+  XmlTree::Record& removed = tree.At(child.id_);
+  const bool first = children.first_child == child.id_;
+  const XmlTree::NodeId previous = first ? XmlTree::kNone : tree.PreviousSibling(id_, child.id_);
+  const bool last = children.last_child == child.id_;
+  if (first) {
+    children.first_child = last ? XmlTree::kNone : removed.link;
+  } else {
+    tree.At(previous).link = removed.link;  // the next sibling, or the link to the parent
+  }
+  if (last) children.last_child = previous;
+  removed.link = XmlTree::kNone;
+  if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = XmlTree::kNone;
+  return child;
 }
 
 }  // namespace gamelist

@@ -1,6 +1,10 @@
 #include "gamelist/xml_writer.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 #include "gamelist/error.h"
 #include "gamelist/gb2312.h"
@@ -17,6 +21,7 @@ std::string Upper(std::string_view text) {
   return out;
 }
 
+// Uppercase hexadecimal digits without leading zeros.
 std::string Hex(char32_t value) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out;
@@ -33,39 +38,48 @@ std::string CodePointName(char32_t cp) {
   return "U+" + hex;
 }
 
+// Bytes that stand for themselves in every encoding: ASCII that XML allows,
+// and in text, not markup. A table, since every byte of the output passes
+// this test.
+using ByteSet = std::array<bool, 256>;
+
+constexpr ByteSet PlainBytes(bool escape) {
+  ByteSet plain{};
+  for (int byte = 0x20; byte < 0x80; ++byte) plain[byte] = true;
+  plain['\t'] = plain['\n'] = plain['\r'] = true;
+  if (escape) plain['&'] = plain['<'] = plain['>'] = false;
+  return plain;
+}
+
+constexpr ByteSet kPlainInText = PlainBytes(true);
+constexpr ByteSet kPlainInMarkup = PlainBytes(false);
+
 class Writer {
  public:
-  explicit Writer(XmlEncoding encoding) : encoding_(encoding) {}
+  static constexpr std::size_t kBufferSize = 64 * 1024;
 
-  void Node(const XmlNode& node) {
+  Writer(XmlEncoding encoding, const XmlOutput& output)
+      : encoding_(encoding), output_(output), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
+
+  void Node(XmlNode node) {
     switch (node.Type()) {
       case XmlNodeType::Document:
-        for (std::size_t i = 0; i < node.ChildCount(); ++i) {
-          Node(node.Child(i));
-          out_ += "\r\n";
+        for (auto child = node.FirstChild(); child; child = child->NextSibling()) {
+          Node(*child);
+          Put("\r\n");
         }
         break;
       case XmlNodeType::ProcessingInstruction:
-        out_ += "<?";
+        Put("<?");
         Chars(node.Name(), false);
         if (!node.Value().empty()) {
-          out_ += ' ';
+          Put(" ");
           Chars(node.Value(), false);
         }
-        out_ += "?>";
+        Put("?>");
         break;
       case XmlNodeType::Element:
-        out_ += '<';
-        Chars(node.Name(), false);
-        if (node.ChildCount() == 0) {
-          out_ += "/>";
-          break;
-        }
-        out_ += '>';
-        for (std::size_t i = 0; i < node.ChildCount(); ++i) Node(node.Child(i));
-        out_ += "</";
-        Chars(node.Name(), false);
-        out_ += '>';
+        Element(node);
         break;
       case XmlNodeType::Text:
         Chars(node.Value(), true);
@@ -73,47 +87,101 @@ class Writer {
     }
   }
 
-  std::string Take() { return std::move(out_); }
+  void Element(XmlNode element) {
+    const std::string_view name = element.Name();
+    Put("<");
+    Chars(name, false);
+    std::optional<XmlNode> child = element.FirstChild();
+    if (!child) {
+      Put("/>");
+      return;
+    }
+    Put(">");
+    for (; child; child = child->NextSibling()) {
+      // Most children are texts (the values and the layout between
+      // elements); they are written here rather than by a call each.
+      if (child->Type() == XmlNodeType::Text) {
+        Chars(child->Value(), true);
+      } else {
+        Node(*child);
+      }
+    }
+    Put("</");
+    Chars(name, false);
+    Put(">");
+  }
+
+  void Flush() {
+    if (used_ > 0) output_(std::string_view(buffer_.get(), used_));
+    used_ = 0;
+  }
 
  private:
   [[noreturn]] static void Refuse(std::string_view text, const std::string& why) {
     throw GamelistError("the text \"" + EscapeForMessage(text) + "\" cannot be written as XML: " + why);
   }
 
+  void Put(std::string_view bytes) {
+    if (bytes.size() > kBufferSize - used_) return PutAcrossFlushes(bytes);
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+
+  void PutAcrossFlushes(std::string_view bytes) {
+    while (!bytes.empty()) {
+      if (used_ == kBufferSize) Flush();
+      const std::size_t n = std::min(bytes.size(), kBufferSize - used_);
+      std::memcpy(buffer_.get() + used_, bytes.data(), n);
+      used_ += n;
+      bytes.remove_prefix(n);
+    }
+  }
+
   void Chars(std::string_view text, bool escape) {
+    const ByteSet& plain = escape ? kPlainInText : kPlainInMarkup;
     for (std::size_t pos = 0; pos < text.size();) {
+      // Most of a gamelist is plain ASCII; it goes out a run at a time.
+      std::size_t run = pos;
+      while (run < text.size() && plain[static_cast<unsigned char>(text[run])]) ++run;
+      Put(text.substr(pos, run - pos));
+      pos = run;
+      if (pos == text.size()) break;
+
+      const std::size_t start = pos;
       const char32_t cp = DecodeUtf8(text, pos);
       if (cp == kInvalidCodePoint) Refuse(text, "it is not valid UTF-8");
       if (cp >= 0xD800 && cp <= 0xDFFF) Refuse(text, "it holds the lone surrogate " + CodePointName(cp));
       if ((cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r') || cp == 0xFFFE || cp == 0xFFFF)
         Refuse(text, "it holds " + CodePointName(cp) + ", a character XML does not allow");
       if (escape && cp == '&') {
-        out_ += "&amp;";
+        Put("&amp;");
       } else if (escape && cp == '<') {
-        out_ += "&lt;";
+        Put("&lt;");
       } else if (escape && cp == '>') {
-        out_ += "&gt;";
+        Put("&gt;");
+      } else if (encoding_ == XmlEncoding::Utf8) {
+        Put(text.substr(start, pos - start));  // valid UTF-8, as DecodeUtf8 just checked
       } else {
-        Char(cp);
+        Gb2312Char(cp);
       }
     }
   }
 
-  void Char(char32_t cp) {
-    if (cp < 0x80 || encoding_ == XmlEncoding::Utf8) {
-      AppendUtf8(out_, cp);
-      return;
-    }
+  void Gb2312Char(char32_t cp) {
     if (const std::uint16_t code = Gb2312Encode(cp)) {
-      out_ += static_cast<char>(code >> 8);
-      out_ += static_cast<char>(code & 0xFF);
+      const char bytes[] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+      Put(std::string_view(bytes, 2));
       return;
     }
-    out_ += "&#x" + Hex(cp) + ";";
+    Put("&#x");
+    Put(Hex(cp));
+    Put(";");
   }
 
   XmlEncoding encoding_;
-  std::string out_;
+  const XmlOutput& output_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace
@@ -125,10 +193,16 @@ XmlEncoding ParseXmlEncoding(std::string_view name) {
   throw GamelistError("the encoding \"" + EscapeForMessage(name) + "\" is not supported (GB2312 or UTF-8)");
 }
 
-std::string SerializeXml(const XmlNode& document, XmlEncoding encoding) {
-  Writer writer(encoding);
+void WriteXml(XmlNode document, XmlEncoding encoding, const XmlOutput& output) {
+  Writer writer(encoding, output);
   writer.Node(document);
-  return writer.Take();
+  writer.Flush();
+}
+
+std::string SerializeXml(XmlNode document, XmlEncoding encoding) {
+  std::string bytes;
+  WriteXml(document, encoding, [&bytes](std::string_view part) { bytes.append(part); });
+  return bytes;
 }
 
 }  // namespace gamelist

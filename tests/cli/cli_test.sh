@@ -91,6 +91,13 @@ run 0 --out "$work/list.xml" --from-list "$work/list.txt"
 } >"$work/expected-list.xml"
 same_bytes "$work/list.xml" "$work/expected-list.xml" "LIST mode writes the exact GB2312 file"
 
+# The lines are read in place in the list's text: a text short enough to be
+# held inside its string object must keep them intact as well.
+printf 'a.zip\nbc.7z' >"$work/short.txt"
+run 0 --out "$work/short.xml" --from-list "$work/short.txt"
+paths=$(grep -o '<path>[^<]*</path>' "$work/short.xml" | tr '\n' ' ')
+[ "$paths" = "<path>./a.zip</path> <path>./bc.7z</path> " ] || fail "a short list keeps its lines, got: $paths"
+
 run 0 --encoding UTF-8 --out "$work/list-utf8.xml" --from-list "$work/list.txt"
 head -c 38 "$work/list-utf8.xml" | grep -q -F '<?xml version="1.0" encoding="UTF-8"?>' || fail "--encoding utf-8 declares UTF-8"
 grep -q -F "$(printf 'Caf\xC3\xA9 \xE2\x82\xAC.7z')" "$work/list-utf8.xml" || fail "UTF-8 output carries the characters themselves"

@@ -26,12 +26,17 @@ TEST(DeriveGameEntry, ReplacesEveryExactCaseZipFromTheLeft) {
        "./images/\xE4\xB8\xAD\xE6\x96\x87.png", "./videos/\xE4\xB8\xAD\xE6\x96\x87.mp4"},
       {"", "./", "", "./images/", "./videos/"},
   };
+  // Fresh entries, and one entry reused down the table (each line shorter or
+  // longer than the one before): a reused entry keeps nothing of the last.
+  gamelist::GameEntry reused;
   for (const DerivationCase& c : cases) {
-    const gamelist::GameEntry entry = gamelist::DeriveGameEntry(c.line);
-    EXPECT_EQ(entry.path, c.path) << c.line;
-    EXPECT_EQ(entry.name, c.name) << c.line;
-    EXPECT_EQ(entry.image, c.image) << c.line;
-    EXPECT_EQ(entry.video, c.video) << c.line;
+    gamelist::DeriveGameEntry(c.line, reused);
+    for (const gamelist::GameEntry& entry : {gamelist::DeriveGameEntry(c.line), reused}) {
+      EXPECT_EQ(entry.path, c.path) << c.line;
+      EXPECT_EQ(entry.name, c.name) << c.line;
+      EXPECT_EQ(entry.image, c.image) << c.line;
+      EXPECT_EQ(entry.video, c.video) << c.line;
+    }
   }
 }
 

@@ -13,6 +13,7 @@ TEST(Gb2312Table, HoldsTheEucCnRangesWithTheWindowsMapping) {
     if (i > 0) {
       ASSERT_LT(gamelist::kGb2312Table[i - 1].unicode, pair.unicode) << "sorted, no duplicates";
     }
+    ASSERT_LT(static_cast<std::uint32_t>(pair.unicode), 0x10000u) << "the flat lookup covers the BMP only";
     const unsigned lead = pair.code >> 8, trail = pair.code & 0xFF;
     ASSERT_TRUE((lead >= 0xA1 && lead <= 0xA9) || (lead >= 0xB0 && lead <= 0xF7)) << std::hex << pair.code;
     ASSERT_TRUE(trail >= 0xA1 && trail <= 0xFE) << std::hex << pair.code;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gamelist/error.h"
 #include "gamelist/file_replace.h"
 #include "tests/support/temp_dir.h"
@@ -98,6 +100,47 @@ TEST(GenerateGamelist, Utf8DeclaresItselfAndCarriesNoByteOrderMark) {
             "</gameList>\r\n");
 }
 
+// Where two long strings part; gtest would print both whole.
+std::string FirstDifference(const std::string& actual, const std::string& expected) {
+  const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  if (a == actual.end() && e == expected.end()) return "none";
+  const std::size_t at = static_cast<std::size_t>(a - actual.begin());
+  return "at byte " + std::to_string(at) + " of " + std::to_string(actual.size()) + " (expected " +
+         std::to_string(expected.size()) + "): \"" + actual.substr(at, 40) + "\" instead of \"" +
+         expected.substr(at, 40) + "\"";
+}
+
+// Long enough that the writer's buffer, the text arena's blocks and the node
+// store's blocks are each crossed many times, with one name longer than an
+// arena block; the expected bytes are laid out here line by line.
+TEST(GenerateGamelist, ALargeListIsWrittenByteForByte) {
+  std::vector<std::string> lines;
+  std::string expected = kDeclaration;
+  expected += "<gameList>\r\n";
+  const auto add = [&](const std::string& line, const std::string& stem, const std::string& extension) {
+    lines.push_back(line);
+    expected += "  <game>\r\n    <path>./" + stem + extension + "</path>\r\n    <name>" + stem +
+                "</name>\r\n    <image>./images/" + stem + (extension == ".zip" ? ".png" : extension) +
+                "</image>\r\n    <video>./videos/" + stem + (extension == ".zip" ? ".mp4" : extension) +
+                "</video>\r\n  </game>\r\n";
+  };
+  for (int i = 0; i < 3000; ++i) {
+    const std::string n = std::to_string(i);
+    if (i == 1500) add(std::string(70000, 'L') + n + ".zip", std::string(70000, 'L') + n, ".zip");
+    // 魂斗罗 N & €.zip: GB2312 has the first three, the euro sign becomes a reference
+    add("\xE9\xAD\x82\xE6\x96\x97\xE7\xBD\x97 " + n + " & \xE2\x82\xAC.zip",
+        "\xBB\xEA\xB6\xB7\xC2\xDE " + n + " &amp; &#x20AC;", ".zip");
+    add("Game " + n + " <USA>.7z", "Game " + n + " &lt;USA&gt;.7z", "");
+  }
+  expected += "</gameList>\r\n";
+
+  TempDir dir;
+  TXMLDocument document;
+  GenerateGamelist(document, lines, "GB2312", dir.Join("gamelist.xml"));
+  EXPECT_EQ(FirstDifference(ReadBytes(dir.Join("gamelist.xml")), expected), "none");
+  EXPECT_EQ(FirstDifference(document.SaveToBytes(), expected), "none");
+}
+
 TEST(GenerateGamelist, ASecondRunReplacesTheFirstFile) {
   TempDir dir;
   TXMLDocument document;
@@ -132,8 +175,14 @@ TEST(GenerateGamelist, FailedSaveKeepsTheOldFileAndTheNextRunStartsClean) {
         << failure.what;
     EXPECT_FALSE(document.Active()) << failure.what;
   }
-  EXPECT_THROW(GenerateGamelist(document, {"bad\x01.zip"}, "GB2312", dir.Join("gamelist.xml")), GamelistError);
-  EXPECT_FALSE(document.Active());
+  // A bad name refuses the save: at once, or, in a long list, after the
+  // writer has already passed much of the file to the temporary one.
+  std::vector<std::string> long_list(5000, "Alpha.zip");
+  long_list.push_back("bad\x01.zip");
+  for (const std::vector<std::string>& lines : {std::vector<std::string>{"bad\x01.zip"}, long_list}) {
+    EXPECT_THROW(GenerateGamelist(document, lines, "GB2312", dir.Join("gamelist.xml")), GamelistError);
+    EXPECT_FALSE(document.Active());
+  }
 
   EXPECT_EQ(ReadBytes(dir.Join("gamelist.xml")), old_bytes);
   EXPECT_EQ(test_support::FolderNames(dir.Path()), (std::vector<std::string>{"folder.xml", "gamelist.xml"}));
@@ -142,6 +191,28 @@ TEST(GenerateGamelist, FailedSaveKeepsTheOldFileAndTheNextRunStartsClean) {
   const std::string bytes = ReadBytes(dir.Join("gamelist.xml"));
   EXPECT_EQ(bytes.find("Alpha"), std::string::npos);
   EXPECT_NE(bytes.find("<name>Beta</name>"), std::string::npos);
+}
+
+TEST(FileReplacement, PutsItsPiecesInPlaceOnCommitAndNothingWhenAbandoned) {
+  TempDir dir;
+  const std::string target = dir.Join("gamelist.xml");
+  WriteBytes(target, "old");
+  {
+    gamelist::FileReplacement file(target);
+    file.Write("new ");
+    file.Write("bytes");
+  }
+  EXPECT_EQ(ReadBytes(target), "old");
+  EXPECT_EQ(test_support::FolderNames(dir.Path()), std::vector<std::string>{"gamelist.xml"});
+  {
+    gamelist::FileReplacement file(target);
+    file.Write("new ");
+    file.Write("");
+    file.Write("bytes");
+    file.Commit();
+  }
+  EXPECT_EQ(ReadBytes(target), "new bytes");
+  EXPECT_EQ(test_support::FolderNames(dir.Path()), std::vector<std::string>{"gamelist.xml"});
 }
 
 TEST(ReplaceFileContents, RefusesAReadOnlyTargetAndKeepsIt) {

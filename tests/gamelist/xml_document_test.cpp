@@ -10,20 +10,22 @@ namespace {
 using gamelist::GamelistError;
 using gamelist::TXMLDocument;
 using gamelist::XmlNode;
+using gamelist::XmlTree;
 
 TEST(XmlDom, RefusesASecondRootElement) {
-  auto document = XmlNode::CreateDocument();
-  document->AppendChild(XmlNode::CreateProcessingInstruction("xml", "version=\"1.0\""));
-  document->AppendChild(XmlNode::CreateElement("gameList"));
+  XmlTree tree;
+  XmlNode document = tree.Document();
+  document.AppendChild(tree.CreateProcessingInstruction("xml", "version=\"1.0\""));
+  document.AppendChild(tree.CreateElement("gameList"));
   try {
-    document->AppendChild(XmlNode::CreateElement("gameList"));
+    document.AppendChild(tree.CreateElement("gameList"));
     FAIL() << "a second root element was accepted";
   } catch (const GamelistError& error) {
     EXPECT_NE(std::string(error.what()).find("single root element"), std::string::npos) << error.what();
   }
-  EXPECT_EQ(document->ChildCount(), 2u);
-  EXPECT_THROW(document->AppendChild(XmlNode::CreateText("x")), GamelistError);
-  EXPECT_THROW(XmlNode::CreateElement("two words"), GamelistError);
+  EXPECT_EQ(document.ChildCount(), 2u);
+  EXPECT_THROW(document.AppendChild(tree.CreateText("x")), GamelistError);
+  EXPECT_THROW(tree.CreateElement("two words"), GamelistError);
 }
 
 TEST(XmlDocument, IsInactiveUntilActivatedAndReleasesItsContent) {
@@ -37,10 +39,10 @@ TEST(XmlDocument, IsInactiveUntilActivatedAndReleasesItsContent) {
   document.SetActive(true);
   document.AddChild("gameList");
   document.SetActive(true);  // already active: the content stays
-  EXPECT_NE(document.DocumentElement(), nullptr);
+  EXPECT_TRUE(document.DocumentElement());
   document.SetActive(false);
   document.SetActive(true);
-  EXPECT_EQ(document.DocumentElement(), nullptr);
+  EXPECT_FALSE(document.DocumentElement());
 }
 
 TEST(XmlDocument, RebuildsTheDeclarationAsTheDocumentsFirstNode) {
@@ -66,8 +68,8 @@ TEST(XmlDocument, AutoIndentLaysOutNestedElements) {
   gamelist::TXMLDocOptions options = document.Options();
   options.Include(gamelist::doNodeAutoIndent);
   document.SetOptions(options);
-  XmlNode& root = document.AddChild("a");
-  XmlNode& b = document.AppendChild(root, "b");
+  XmlNode root = document.AddChild("a");
+  XmlNode b = document.AppendChild(root, "b");
   document.SetText(document.AppendChild(b, "c"), "1");
   document.SetText(document.AppendChild(b, "d"), "");
   document.AppendChild(b, "e");
@@ -87,8 +89,8 @@ TEST(XmlDocument, AutoIndentLaysOutNestedElements) {
 TEST(XmlDocument, SetTextReplacesTheOnlyTextAndRefusesMixedContent) {
   TXMLDocument document;
   document.SetActive(true);
-  XmlNode& root = document.AddChild("r");
-  XmlNode& child = document.AppendChild(root, "c");
+  XmlNode root = document.AddChild("r");
+  XmlNode child = document.AppendChild(root, "c");
   document.SetText(child, "one");
   document.SetText(child, "two");
   EXPECT_EQ(child.ChildCount(), 1u);
