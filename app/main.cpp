@@ -68,6 +68,9 @@ void TForm1::Button1Click(framework::TControl* /*Sender*/) {
 }
 
 void TForm1::SearchFile(const std::wstring& path) {
+  // One repaint at the end: a folder of 100,000 files is listed in a moment
+  // instead of minutes under Wine.
+  framework::TListBoxUpdate update(lst1);
   // A folder that cannot be listed leaves the list as it is, without a word.
   gamelist::ListRomFolder(ToUtf8(path), [this](const std::string& name) { lst1.Add(FromUtf8(name)); });
 }

@@ -56,6 +56,16 @@ TListBox::TListBox(TForm& form, int left, int top, int width, int height, int it
   SendMessageW(handle_, LB_SETITEMHEIGHT, 0, form.Scale(item_height));
 }
 
+void TListBox::BeginUpdate() {
+  if (update_depth_++ == 0) SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListBox::EndUpdate() {
+  if (update_depth_ <= 0 || --update_depth_ > 0) return;
+  SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
 void TListBox::Clear() { SendMessageW(handle_, LB_RESETCONTENT, 0, 0); }
 
 void TListBox::Add(const std::wstring& line) {

@@ -41,10 +41,29 @@ class TButton : public TControl {
 class TListBox : public TControl {
  public:
   TListBox(TForm& form, int left, int top, int width, int height, int item_height);
+  // Nested: while an update runs the list does not repaint after each line
+  // (under Wine a repaint per added line costs milliseconds); the outermost
+  // end repaints it once.
+  void BeginUpdate();
+  void EndUpdate();
   void Clear();
   void Add(const std::wstring& line);
   int Count() const;
   std::wstring Item(int index) const;
+
+ private:
+  int update_depth_ = 0;
+};
+
+class TListBoxUpdate {
+ public:
+  explicit TListBoxUpdate(TListBox& list) : list_(list) { list_.BeginUpdate(); }
+  ~TListBoxUpdate() { list_.EndUpdate(); }
+  TListBoxUpdate(const TListBoxUpdate&) = delete;
+  TListBoxUpdate& operator=(const TListBoxUpdate&) = delete;
+
+ private:
+  TListBox& list_;
 };
 
 // A PNG picture from the program's RCDATA resources, drawn at its natural
