@@ -336,6 +336,12 @@ void TcxCustomInnerShellTreeView::Refresh() {
   UpdateNode(nullptr, false);
 }
 
+bool TcxCustomInnerShellTreeView::InnerKeyDown(WORD& key, TShiftState) {
+  if (key != VK_F5) return false;
+  Refresh();
+  return true;
+}
+
 bool TcxCustomInnerShellTreeView::CanChange(TTreeNode node) {
   bool allow = true;
   if (OnChanging) OnChanging(node, allow);

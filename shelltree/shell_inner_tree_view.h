@@ -127,6 +127,8 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   virtual std::unique_ptr<TcxShellTreeItemProducer> CreateProducer();
 
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // F5, when the control's key handling left it, refreshes the tree.
+  bool InnerKeyDown(WORD& key, TShiftState shift) override;
   void CreateParams(DWORD& style) override;
   void CreateWnd() override;
   void DestroyWnd() override;

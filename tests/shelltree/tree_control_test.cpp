@@ -126,6 +126,32 @@ TEST(TreeControl, AClickSelectsTheNodeBeforeOnClickAndAButtonClickKeepsTheSelect
   EXPECT_EQ(control.Path(), fixture.Join(L"Alpha\\Inner"));
 }
 
+TEST(TreeControl, F5RebuildsTheTreeUnlessTheControlsKeyHandlerTookIt) {
+  TreeFixture fixture;
+  MakeFolder(fixture.Join(L"Alpha"));
+  fixture.Show();
+  auto& control = fixture.Control();
+  auto& tree = fixture.Tree();
+  MakeFolder(fixture.Join(L"Beta"));
+  bool take_it = true;
+  std::vector<WORD> keys;
+  control.OnKeyDown = [&](framework::TControl* sender, WORD& key, shelltree::TShiftState) {
+    EXPECT_EQ(sender, &control);
+    keys.push_back(key);
+    if (take_it) key = 0;
+  };
+  SetFocus(tree.Handle());
+  for (const bool taken : {true, false}) {
+    take_it = taken;
+    PostMessageW(tree.Handle(), WM_KEYDOWN, VK_F5, 1);
+    Pump();
+    EXPECT_EQ(fixture.ChildTexts(tree.FirstNode()),
+              taken ? std::vector<std::wstring>{L"Alpha"} : (std::vector<std::wstring>{L"Alpha", L"Beta"}))
+        << (taken ? "the handler took the key" : "the tree was rebuilt");
+  }
+  EXPECT_EQ(keys, (std::vector<WORD>{VK_F5, VK_F5}));
+}
+
 TEST(TreeControl, RelaysRecomputeTheScrollBarsAlsoWhenTheHandlerRaises) {
   TreeFixture fixture;
   MakeFolder(fixture.Join(L"Alpha"));
