@@ -14,6 +14,11 @@ double CpuSeconds();
 // on Windows, maximum resident set size on Linux), in bytes.
 std::size_t PeakMemoryBytes();
 
+// The memory this process has committed now (private bytes on Windows, and
+// under Wine, which leaves those 0, the page-file usage; the data size on
+// Linux), in bytes: what a structure costs is the growth across building it.
+std::size_t CommittedBytes();
+
 // Pushes a flushed stream's bytes to the disk, as a durable save does.
 void SyncToDisk(std::FILE* file);
 

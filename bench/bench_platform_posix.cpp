@@ -24,6 +24,17 @@ std::size_t PeakMemoryBytes() {
   return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // Linux reports KiB
 }
 
+std::size_t CommittedBytes() {
+  // /proc/self/statm: total, resident, shared, text, library, data (pages).
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (!statm) return 0;
+  unsigned long pages[6] = {};
+  const int read = std::fscanf(statm, "%lu %lu %lu %lu %lu %lu", &pages[0], &pages[1], &pages[2], &pages[3],
+                               &pages[4], &pages[5]);
+  std::fclose(statm);
+  return read == 6 ? static_cast<std::size_t>(pages[5]) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
+
 void SyncToDisk(std::FILE* file) { fsync(fileno(file)); }
 
 bool RunSelf(const std::vector<std::string>& arguments) {

@@ -23,6 +23,13 @@ std::size_t PeakMemoryBytes() {
   return counters.PeakWorkingSetSize;
 }
 
+std::size_t CommittedBytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
 void SyncToDisk(std::FILE* file) { FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))); }
 
 bool RunSelf(const std::vector<std::string>& arguments) {

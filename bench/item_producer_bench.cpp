@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_platform.h"
 #include "framework/application.h"
 #include "framework/thread.h"
 #include "shellcore/gatherer.h"
@@ -48,15 +49,6 @@ class BenchProducer : public shellcore::TcxCustomItemProducer {
 };
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Committed private memory (Wine leaves PrivateUsage 0; PagefileUsage is the
-// same figure there).
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
 
 // Where one full load's time goes, for a sample of records, on this thread.
 void Breakdown(BenchProducer& producer, int sample) {
@@ -128,11 +120,11 @@ void Run(std::wstring root) {
   shellcore::TcxShellItemsInfoGatherer gatherer(nullptr);
   BenchProducer producer(&gatherer);
   producer.SetFolder(folder.Get(), folder_id.Get());
-  const SIZE_T before = PrivateBytes();
+  const SIZE_T before = bench::CommittedBytes();
   Clock::time_point start = Clock::now();
   producer.EnumerateFolder();
   const double enumerate = Since(start);
-  const SIZE_T after = PrivateBytes();
+  const SIZE_T after = bench::CommittedBytes();
   const int count = producer.ItemCount();
   start = Clock::now();
   producer.SortItems();
@@ -161,7 +153,7 @@ void Run(std::wstring root) {
   std::printf("full information on the worker            %8.2f s  %8.1f us per record (%d answered)\n", fetch,
               fetch * 1e6 / count, done);
   std::printf("memory per record after the full load     %8.0f bytes\n",
-              static_cast<double>(PrivateBytes() - before) / count);
+              static_cast<double>(bench::CommittedBytes() - before) / count);
 }
 
 }  // namespace

@@ -17,9 +17,11 @@
 #include <string>
 
 #include "app/main.h"
+#include "bench/bench_platform.h"
 #include "framework/application.h"
 #include "framework/find_handle.h"
 #include "framework/thread.h"
+#include "shellcore/shell_access.h"
 #include "shellcore/shell_common.h"
 #include "shelltree/shell_tree_view.h"
 #include "tests/support/tree_clicks.h"
@@ -31,27 +33,11 @@ using shelltree::TTreeNode;
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
-shellcore::TIdList ParsePath(const std::wstring& path) {
-  shellcore::TIdList list;
-  std::wstring name = path;
-  Microsoft::WRL::ComPtr<IShellFolder> desktop;
-  SHGetDesktopFolder(&desktop);
-  desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr);
-  return list;
-}
-
 // The bare enumeration: every child's ID list fetched and freed.
 int BareEnumeration(const std::wstring& path) {
   Microsoft::WRL::ComPtr<IShellFolder> desktop;
   SHGetDesktopFolder(&desktop);
-  const shellcore::TIdList id = ParsePath(path);
+  const shellcore::TIdList id = shellcore::IdListFromPath(path);
   Microsoft::WRL::ComPtr<IShellFolder> folder;
   desktop->BindToObject(id.Get(), nullptr, IID_PPV_ARGS(&folder));
   Microsoft::WRL::ComPtr<IEnumIDList> children;
@@ -130,14 +116,14 @@ void TreeFigures(const std::wstring& folder, const wchar_t* mask) {
   const int bare_count = BareEnumeration(folder);
   const double bare = Since(bare_start);
 
-  const SIZE_T memory_before = PrivateBytes();
+  const SIZE_T memory_before = bench::CommittedBytes();
   const Clock::time_point start = Clock::now();
   control.CreateHandle(host.Handle(), 0, 0, 380, 560);
   auto& tree = control.Tree();
   tree.Expand(tree.FirstNode());
   const double shown = Since(start);
   const int nodes = tree.ChildCount(tree.FirstNode());
-  const SIZE_T memory_after = PrivateBytes();
+  const SIZE_T memory_after = bench::CommittedBytes();
   const Clock::time_point details_start = Clock::now();
   const bool applied = RunUntilVisibleShown(tree, 30000);
   const double details = Since(details_start);
@@ -167,7 +153,7 @@ void WindowFigures(const std::wstring& roms) {
   form.Show(SW_SHOWNOACTIVATE);
   framework::Application->ProcessMessages();
   auto& tree = form.cxShellTreeView1.Tree();
-  const shellcore::TIdList id = ParsePath(roms);
+  const shellcore::TIdList id = shellcore::IdListFromPath(roms);
   tree.NavigateTo(id.Get());
   framework::Application->ProcessMessages();
   const TTreeNode node = tree.Selected();

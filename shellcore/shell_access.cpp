@@ -128,6 +128,14 @@ std::wstring IdListToPath(LPCITEMIDLIST list) {
   return std::wstring();
 }
 
+TIdList IdListFromPath(const std::wstring& path) {
+  const ComPtr<IShellFolder> desktop = ShellDesktop();
+  std::wstring name = path;  // the shell wants a writable string
+  TIdList list;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr))) list.Reset();
+  return list;
+}
+
 HRESULT SpecialFolderIdList(HWND window, int csidl, TIdList& list) {
   list.Reset();
   const auto folder_location = Shell32Functions().SHGetFolderLocation;

@@ -42,6 +42,9 @@ std::wstring NameInFolder(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags
 // that have none.
 std::wstring IdListToPath(LPCITEMIDLIST list);
 
+// The absolute list of a path the desktop can parse; null when it cannot.
+TIdList IdListFromPath(const std::wstring& path);
+
 // The absolute list of a special folder (CSIDL_*) in `list`; the shell's
 // result code is returned unchanged.
 HRESULT SpecialFolderIdList(HWND window, int csidl, TIdList& list);

@@ -10,6 +10,7 @@
 #include "framework/application.h"
 #include "gamelist/text.h"
 #include "shellcore/id_list.h"
+#include "shellcore/shell_access.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tree_clicks.h"
@@ -269,15 +270,6 @@ TEST_F(MainWindow, ExitAndCloseEndTheLoopWithNothingWritten) {
   }
 }
 
-shellcore::TIdList ParsePath(const std::wstring& path) {
-  shellcore::TIdList list;
-  std::wstring name = path;
-  Microsoft::WRL::ComPtr<IShellFolder> desktop;
-  SHGetDesktopFolder(&desktop);
-  desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr);
-  return list;
-}
-
 std::wstring Wide(const std::string& utf8) {
   const std::u16string wide = gamelist::Utf8ToUtf16(utf8);
   return std::wstring(wide.begin(), wide.end());
@@ -299,7 +291,7 @@ TEST_F(MainWindow, AClickedFolderIsListedAndExecuteWritesExactlyItsEntries) {
   const std::vector<std::wstring> expected = {L".hidden", L"Alpha (Europe).zip", L"Beta.nes", L"魂斗罗.zip"};
 
   auto& tree = form.cxShellTreeView1.Tree();
-  const shellcore::TIdList parent_id = ParsePath(Wide(parent.Path()));
+  const shellcore::TIdList parent_id = shellcore::IdListFromPath(Wide(parent.Path()));
   tree.NavigateTo(parent_id.Get());
   framework::Application->ProcessMessages();
   const HTREEITEM parent_node = tree.Selected();

@@ -97,6 +97,48 @@ class ExtensionFolder : public framework::TInterfacedObject<IShellFolder2> {
   bool newer_interface_;
 };
 
+// A real folder seen through an object of the tests' own: every call goes
+// to the real folder unless a derived class answers it itself.
+class ForwardingFolder : public framework::TInterfacedObject<IShellFolder> {
+ public:
+  explicit ForwardingFolder(IShellFolder* real) : real_(real) {}
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
+                                             ULONG* a) override {
+    return real_->ParseDisplayName(w, b, n, e, l, a);
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
+    return real_->EnumObjects(w, f, e);
+  }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToObject(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
+    return real_->BindToStorage(l, b, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM p, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    return real_->CompareIDs(p, a, b);
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
+    return real_->CreateViewObject(w, i, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY a, SFGAOF* f) override {
+    return real_->GetAttributesOf(c, a, f);
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY a, REFIID i, UINT* r,
+                                          void** o) override {
+    return real_->GetUIObjectOf(w, c, a, i, r, o);
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
+    return real_->GetDisplayNameOf(l, f, n);
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
+    return real_->SetNameOf(w, l, n, f, o);
+  }
+
+ private:
+  Microsoft::WRL::ComPtr<IShellFolder> real_;
+};
+
 // Fills `details` for one column; E_FAIL past the last.
 HRESULT ColumnDetails(const std::vector<ExtensionColumn>& columns, UINT column, SHELLDETAILS* details);
 

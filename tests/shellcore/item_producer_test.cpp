@@ -10,6 +10,7 @@
 #include "shellcore/gatherer.h"
 #include "shellcore/shell_messages.h"
 #include "shellcore/shell_options.h"
+#include "tests/shellcore/extension_folder.h"
 #include "tests/shellcore/shell_test_support.h"
 #include "tests/shellcore/test_producer.h"
 #include "tests/support/owner_window.h"
@@ -64,31 +65,9 @@ class FixedTip : public framework::TInterfacedObject<IQueryInfo> {
 };
 
 // A real folder that also answers tips (Wine's folders give none).
-class TipFolder : public framework::TInterfacedObject<IShellFolder> {
+class TipFolder : public shell_test::ForwardingFolder {
  public:
-  TipFolder(IShellFolder* real, std::wstring tip) : real_(real), tip_(std::move(tip)) {}
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
-                                             ULONG* a) override {
-    return real_->ParseDisplayName(w, b, n, e, l, a);
-  }
-  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
-    return real_->EnumObjects(w, f, e);
-  }
-  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return real_->BindToObject(l, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return real_->BindToStorage(l, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM p, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
-    return real_->CompareIDs(p, a, b);
-  }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
-    return real_->CreateViewObject(w, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY a, SFGAOF* f) override {
-    return real_->GetAttributesOf(c, a, f);
-  }
+  TipFolder(IShellFolder* real, std::wstring tip) : ForwardingFolder(real), tip_(std::move(tip)) {}
   HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY a, REFIID i, UINT* r,
                                           void** o) override {
     if (i == IID_IQueryInfo && c == 1) {
@@ -96,17 +75,10 @@ class TipFolder : public framework::TInterfacedObject<IShellFolder> {
       *o = tip.Detach();
       return S_OK;
     }
-    return real_->GetUIObjectOf(w, c, a, i, r, o);
-  }
-  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
-    return real_->GetDisplayNameOf(l, f, n);
-  }
-  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
-    return real_->SetNameOf(w, l, n, f, o);
+    return ForwardingFolder::GetUIObjectOf(w, c, a, i, r, o);
   }
 
  private:
-  Microsoft::WRL::ComPtr<IShellFolder> real_;
   std::wstring tip_;
 };
 

@@ -8,6 +8,7 @@
 #include "shellcore/shell_access.h"
 #include "shellcore/shell_messages.h"
 #include "framework/com_object.h"
+#include "tests/shellcore/extension_folder.h"
 #include "tests/shellcore/shell_test_support.h"
 #include "tests/shellcore/test_producer.h"
 #include "tests/support/owner_window.h"
@@ -273,47 +274,14 @@ TEST(ItemFilterTest, RealFilesAndFoldersThroughTheMask) {
 }
 
 // A real folder that counts the names it is asked for.
-class NameCountingFolder : public framework::TInterfacedObject<IShellFolder> {
+class NameCountingFolder : public shell_test::ForwardingFolder {
  public:
-  explicit NameCountingFolder(IShellFolder* real) : real_(real) {}
+  using ForwardingFolder::ForwardingFolder;
   int parsing_names = 0;
-
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l,
-                                             ULONG* a) override {
-    return real_->ParseDisplayName(w, b, n, e, l, a);
-  }
-  HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** e) override {
-    return real_->EnumObjects(w, f, e);
-  }
-  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return real_->BindToObject(l, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return real_->BindToStorage(l, b, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM p, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
-    return real_->CompareIDs(p, a, b);
-  }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND w, REFIID i, void** o) override {
-    return real_->CreateViewObject(w, i, o);
-  }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY l, SFGAOF* a) override {
-    return real_->GetAttributesOf(c, l, a);
-  }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY l, REFIID i, UINT* r,
-                                          void** o) override {
-    return real_->GetUIObjectOf(w, c, l, i, r, o);
-  }
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
     if (f & SHGDN_FORPARSING) ++parsing_names;
-    return real_->GetDisplayNameOf(l, f, n);
+    return ForwardingFolder::GetDisplayNameOf(l, f, n);
   }
-  HRESULT STDMETHODCALLTYPE SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
-    return real_->SetNameOf(w, l, n, f, o);
-  }
-
- private:
-  Microsoft::WRL::ComPtr<IShellFolder> real_;
 };
 
 // A file's name is read only when a mask asks for it, and then from the

@@ -1,5 +1,7 @@
 #include "tests/shellcore/shell_test_support.h"
 
+#include "shellcore/shell_access.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -56,13 +58,7 @@ std::vector<BYTE> ListBytes(LPCITEMIDLIST list) {
   return std::vector<BYTE>(bytes, bytes + shellcore::IdListSize(list) + 2);
 }
 
-shellcore::TIdList ParsePath(const std::wstring& path) {
-  Microsoft::WRL::ComPtr<IShellFolder> desktop = shellcore::ShellDesktop();
-  std::wstring name = path;
-  shellcore::TIdList list;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr))) list.Reset();
-  return list;
-}
+shellcore::TIdList ParsePath(const std::wstring& path) { return shellcore::IdListFromPath(path); }
 
 bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) {
   if (!a || !b) return a == b;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "framework/application.h"
+#include "shellcore/shell_access.h"
 #include "shellcore/shell_messages.h"
 #include "tests/shelltree/tree_fixture.h"
 #include "tests/support/owner_window.h"
@@ -16,15 +17,6 @@ using shellcore::TIdList;
 TIdList SpecialFolder(int csidl) {
   TIdList list;
   SHGetSpecialFolderLocation(nullptr, csidl, list.Put());
-  return list;
-}
-
-TIdList ParsePath(const std::wstring& path) {
-  TIdList list;
-  std::wstring name = path;
-  Microsoft::WRL::ComPtr<IShellFolder> desktop;
-  SHGetDesktopFolder(&desktop);
-  desktop->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, list.Put(), nullptr);
   return list;
 }
 
@@ -64,8 +56,8 @@ TEST(TreeControl, PathNamesTheSelectedItemInTheFileSystem) {
     std::wstring path;
   } cases[] = {
       {"the desktop root", SpecialFolder(CSIDL_DESKTOP), desktop},
-      {"a drive", ParsePath(L"C:\\"), L"C:\\"},
-      {"a folder", ParsePath(fixture.Folder()), fixture.Folder()},
+      {"a drive", shellcore::IdListFromPath(L"C:\\"), L"C:\\"},
+      {"a folder", shellcore::IdListFromPath(fixture.Folder()), fixture.Folder()},
       {"a virtual folder", SpecialFolder(CSIDL_DRIVES), L""},
   };
   for (const auto& c : cases) {
@@ -179,7 +171,7 @@ TEST(TreeControl, PrivateMessagesGoToTheInnerTreeOnlyWhenItHasAWindow) {
   tree.DestroyHandle();
   int seen = 0;
   control.on_inner_message = [&](UINT, WPARAM, LPARAM) { ++seen; };
-  const TIdList target = ParsePath(fixture.Join(L"Alpha"));
+  const TIdList target = shellcore::IdListFromPath(fixture.Join(L"Alpha"));
   EXPECT_EQ(SendMessageW(control.Handle(), shellcore::SHELLMSG_NAVIGATE, reinterpret_cast<WPARAM>(target.Get()), 0),
             0);
   EXPECT_EQ(seen, 0);
