@@ -204,6 +204,11 @@ TcxShellItemInfo* TcxShellItemsInfoGatherer::TakeDoneItem() {
   return item;
 }
 
+bool TcxShellItemsInfoGatherer::HasDoneItems() const {
+  TCriticalSectionLock done(done_lock_);
+  return !done_items_.empty();
+}
+
 std::vector<TcxShellItemInfo*> TcxShellItemsInfoGatherer::QueuedItems() const {
   TCriticalSectionLock hold(queue_lock_);
   return std::vector<TcxShellItemInfo*>(request_queue_.begin(), request_queue_.end());

@@ -113,6 +113,7 @@ class TcxShellItemsInfoGatherer : public TcxLiveGatherer {
   void StopWorker() override;
   // The oldest fetched record, or null. UI thread.
   TcxShellItemInfo* TakeDoneItem();
+  bool HasDoneItems() const;
 
   // Copies of the lists and the state, for views and tests.
   std::vector<TcxShellItemInfo*> QueuedItems() const;

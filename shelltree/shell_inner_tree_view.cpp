@@ -301,7 +301,7 @@ void TcxCustomInnerShellTreeView::RequestVisibleDetails() {
 bool TcxCustomInnerShellTreeView::DrainOneDoneItem() {
   if (TcxShellItemInfo* item = gatherer_->TakeDoneItem()) ApplyDoneItem(item);
   // Another pass while records wait: one record per pass keeps input first.
-  return gatherer_->DoneList().empty();
+  return !gatherer_->HasDoneItems();
 }
 
 void TcxCustomInnerShellTreeView::ApplyDoneItem(TcxShellItemInfo* item) {
