@@ -122,7 +122,8 @@ LRESULT CALLBACK TPlatformTreeView::SubclassProc(HWND window, UINT message, WPAR
   if (!tree) {
     // The object let go of the window: the platform's procedure is all
     // that is left (the class's, once the tree's was put back).
-    WNDCLASSEXW window_class{sizeof window_class};
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
     GetClassInfoExW(nullptr, WC_TREEVIEWW, &window_class);
     return CallWindowProcW(window_class.lpfnWndProc, window, message, wparam, lparam);
   }
@@ -516,6 +517,8 @@ TTreeNode TPlatformTreeView::Selected() const {
   if (right_click_node_) return right_click_node_;
   return handle_ ? TreeView_GetSelection(handle_) : nullptr;
 }
+
+TTreeNode TPlatformTreeView::PlatformSelected() const { return handle_ ? TreeView_GetSelection(handle_) : nullptr; }
 
 void TPlatformTreeView::Select(TTreeNode node) { Perform(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node)); }
 

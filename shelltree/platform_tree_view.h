@@ -108,6 +108,8 @@ class TPlatformTreeView {
   // Navigation. While a right click is handled with RightClickSelect on,
   // Selected answers the node under the pointer.
   TTreeNode Selected() const;
+  // The platform's own selection, whatever a right click marks.
+  TTreeNode PlatformSelected() const;
   void Select(TTreeNode node);
   // Asks CanExpand first, as the platform asks before a user's expansion.
   void Expand(TTreeNode node);

@@ -79,6 +79,7 @@ TcxCustomInnerShellTreeView::TcxCustomInnerShellTreeView() {
 TcxCustomInnerShellTreeView::~TcxCustomInnerShellTreeView() {
   destroying_ = true;
   idle_hook_.reset();
+  StopWatching();
   // The worker ends first: a failure it reports is shown in a modal loop
   // that may deliver this tree's posted messages, and every node and
   // producer they name must still be there.
@@ -139,6 +140,7 @@ void TcxCustomInnerShellTreeView::UpdateNode(TTreeNode node, bool folder_only) {
     SetHasChildren(node, true);
     if (!CanExpand(node) && Parent(node)) UpdateNodeFolder(node);
   }
+  WatchNode(nullptr);
 }
 
 bool TcxCustomInnerShellTreeView::CanExpand(TTreeNode node) {
@@ -333,7 +335,207 @@ void TcxCustomInnerShellTreeView::RefreshNode(TTreeNode node) {
 void TcxCustomInnerShellTreeView::Refresh() {
   if (!HandleAllocated()) return;
   if (!root_->RootShellFolder()) root_->ResolveRoot();
-  UpdateNode(nullptr, false);
+  LPCITEMIDLIST record[2] = {root_->RootIdList(), nullptr};
+  SendMessageW(Handle(), shellcore::SHELLMSG_SHELL_CHANGE, reinterpret_cast<WPARAM>(record), 0);
+}
+
+void WatchFolder(LPCITEMIDLIST id, HWND window, UINT message, TcxNotifyRegistration& registration, bool recursive) {
+  const LPCITEMIDLIST watched = registration.watched.Get();
+  if ((!id && !watched) || (id && watched && shellcore::IdListSame(id, watched))) return;
+  const shellcore::TShell32Functions& shell = shellcore::Shell32Functions();
+  if (registration.id != 0) {
+    if (shell.SHChangeNotifyDeregister) shell.SHChangeNotifyDeregister(registration.id);
+    registration.id = 0;
+  }
+  registration.watched.Reset();
+  if (!id) return;
+  registration.watched = shellcore::IdListClone(id);
+  SHChangeNotifyEntry entry{registration.watched.Get(), recursive ? TRUE : FALSE};
+  if (shell.SHChangeNotifyRegister) {
+    registration.id = shell.SHChangeNotifyRegister(window, kShellChangeSources, kShellChangeEvents, message, 1, &entry);
+  }
+}
+
+void TcxCustomInnerShellTreeView::WatchNode(TTreeNode node) {
+  if (MenuShowing) return;  // the menu's own registration stays while it is up
+  TFlagScope registering(RegisteringNotify);
+  if (!options_->TrackShellChanges() || !HandleAllocated() || !FirstNode()) {
+    StopWatching();
+    return;
+  }
+  if (!node) node = PlatformSelected() ? PlatformSelected() : FirstNode();
+  LPCITEMIDLIST id = nullptr;
+  if (!Parent(node)) {
+    root_->EnsureResolved();
+    id = root_->RootIdList();
+  } else if (const TcxShellItemInfo* item = ItemOfNode(node)) {
+    id = item->AbsoluteId.Get();
+  }
+  WatchFolder(id, Handle(), shellcore::SHELLMSG_SHELL_NOTIFY, notify_registration_, true);
+}
+
+void TcxCustomInnerShellTreeView::StopWatching() {
+  WatchFolder(nullptr, nullptr, 0, notify_registration_, false);
+}
+
+void TcxCustomInnerShellTreeView::ShellNotified(HANDLE shared, DWORD process) {
+  const shellcore::TShell32Functions& shell = shellcore::Shell32Functions();
+  if (!shell.SHChangeNotification_Lock || !shell.SHChangeNotification_Unlock) return;
+  LPITEMIDLIST* lists = nullptr;
+  LONG event = 0;
+  const HANDLE lock = shell.SHChangeNotification_Lock(shared, process, &lists, &event);
+  if (!lock) return;  // the event's lists cannot be read
+  TShellChange change;
+  {
+    struct TUnlock {
+      const shellcore::TShell32Functions& shell;
+      HANDLE lock;
+      ~TUnlock() { shell.SHChangeNotification_Unlock(lock); }
+    } unlock{shell, lock};
+    change.event = static_cast<DWORD>(event);
+    change.id1 = shellcore::IdListClone(lists ? lists[0] : nullptr);
+    change.id2 = shellcore::IdListClone(lists ? lists[1] : nullptr);
+  }
+  pending_changes_.push_back(std::move(change));
+  // A burst of changes (a copy of many files) is handled as one: the tree is
+  // rebuilt once when the queue has delivered what it holds.
+  if (!changes_posted_) {
+    changes_posted_ = true;
+    PostMessageW(Handle(), kHandleShellChanges, 0, 0);
+  }
+}
+
+void TcxCustomInnerShellTreeView::ShellChanged(DWORD event, LPCITEMIDLIST id1, LPCITEMIDLIST id2) {
+  std::vector<TShellChange> changes(1);
+  changes[0].event = event;
+  changes[0].id1 = shellcore::IdListClone(id1);
+  changes[0].id2 = shellcore::IdListClone(id2);
+  HandleShellChanges(changes);
+}
+
+void TcxCustomInnerShellTreeView::HandleShellChanges(std::vector<TShellChange>& changes) {
+  if (RegisteringNotify || Rebuilding) return;
+  std::vector<const TShellChange*> accepted;
+  for (const TShellChange& change : changes) {
+    // An update of an item the tree does not show changes nothing it shows.
+    if (change.event == static_cast<DWORD>(SHCNE_UPDATEITEM) && !FindNodeById(change.id1.Get())) continue;
+    accepted.push_back(&change);
+  }
+  if (accepted.empty()) return;
+  // Every change is told, in the order it came, also when the rebuild failed.
+  const auto tell = [&] {
+    if (!OnShellChange) return;
+    for (const TShellChange* change : accepted) OnShellChange(change->event, change->id1.Get(), change->id2.Get());
+  };
+  try {
+    RebuildKeepingView();
+  } catch (...) {
+    tell();
+    throw;
+  }
+  tell();
+}
+
+void TcxCustomInnerShellTreeView::RebuildKeepingView() {
+  if (DraggingOut) return;
+  TUpdateScope update(*this);
+  TFlagScope rebuilding(Rebuilding);
+  const HWND outer = Container() ? Container()->Handle() : nullptr;
+  if (outer) SendMessageW(outer, WM_SETREDRAW, FALSE, 0);
+  struct TRedraw {
+    HWND outer;
+    ~TRedraw() {
+      if (!outer) return;
+      SendMessageW(outer, WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(outer, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+  } redraw{outer};
+  SaveView();
+  try {
+    ClearNodes();
+    UpdateNode(nullptr, false);
+  } catch (...) {
+    RestoreView();
+    throw;
+  }
+  RestoreView();
+}
+
+void TcxCustomInnerShellTreeView::SaveView() {
+  saved_top_index_ = -1;
+  saved_expanded_.clear();
+  saved_selection_.Reset();
+  const TTreeNode top = TopItem();
+  int index = 0;
+  for (TTreeNode node = FirstNode(); node; node = NextInTreeOrder(node), ++index) {
+    if (node == top) saved_top_index_ = index;
+    if (!IsExpanded(node)) continue;
+    if (!Parent(node)) {
+      saved_expanded_.emplace_back();
+    } else if (const TcxShellItemInfo* item = ItemOfNode(node)) {
+      saved_expanded_.push_back(shellcore::IdListClone(item->AbsoluteId.Get()));
+    }
+  }
+  if (const TTreeNode selected = PlatformSelected()) {
+    if (!Parent(selected)) {
+      saved_selection_ = shellcore::IdListClone(root_->RootIdList());
+    } else if (const TcxShellItemInfo* item = ItemOfNode(selected)) {
+      saved_selection_ = shellcore::IdListClone(item->AbsoluteId.Get());
+    }
+  }
+}
+
+void TcxCustomInnerShellTreeView::RestoreView() {
+  // Parents come before their children in tree order: each level is loaded
+  // by the time its children are looked up.
+  std::vector<TIdList> expanded = std::move(saved_expanded_);
+  saved_expanded_.clear();
+  const TIdList selection = std::move(saved_selection_);
+  for (const TIdList& entry : expanded) {
+    root_->EnsureResolved();
+    if (const TTreeNode node = FindNodeById(entry ? entry.Get() : root_->RootIdList())) Expand(node);
+  }
+  if (saved_top_index_ >= 0) {
+    int index = 0;
+    TTreeNode node = FirstNode();
+    for (; node && index < saved_top_index_; node = NextInTreeOrder(node)) ++index;
+    if (node) SetTopItem(node);
+  }
+  if (selection) {
+    // The nearest ancestor that is still there, at the latest the root.
+    TIdList found = shellcore::IdListClone(selection.Get());
+    while (found && !FindNodeById(found.Get())) {
+      if (shellcore::IdListItemCount(found.Get()) <= 0) {
+        found = shellcore::IdListClone(root_->RootIdList());
+        break;
+      }
+      found = shellcore::IdListParent(found.Get());
+    }
+    if (found) PostMessageW(Handle(), shellcore::SHELLMSG_SELECT_ID, reinterpret_cast<WPARAM>(found.Release()), 0);
+  }
+}
+
+void TcxCustomInnerShellTreeView::SelectId(LPITEMIDLIST id) {
+  if (MenuShowing) {
+    // The menu is still up: the selection waits for it, the list with it.
+    PostMessageW(Handle(), shellcore::SHELLMSG_SELECT_ID, reinterpret_cast<WPARAM>(id), 0);
+    return;
+  }
+  const TIdList owned(id);
+  const bool auto_expand = AutoExpand();
+  SetAutoExpand(false);
+  struct TRestore {
+    TcxCustomInnerShellTreeView& tree;
+    bool auto_expand;
+    ~TRestore() { tree.SetAutoExpand(auto_expand); }
+  } restore{*this, auto_expand};
+  // Selecting level by level scrolls each level into view; the top node the
+  // rebuild put back stays, and the posted ensure-visible scrolls only when
+  // the selection is out of sight.
+  const TTreeNode top = TopItem();
+  SendMessageW(Handle(), shellcore::SHELLMSG_NAVIGATE, reinterpret_cast<WPARAM>(owned.Get()), 0);
+  if (top) SetTopItem(top);
+  NotifyDependents();
 }
 
 bool TcxCustomInnerShellTreeView::InnerKeyDown(WORD& key, TShiftState) {
@@ -444,7 +646,16 @@ void TcxCustomInnerShellTreeView::CreateWnd() {
   UpdateNode(nullptr, false);
 }
 
-void TcxCustomInnerShellTreeView::DestroyWnd() {}
+void TcxCustomInnerShellTreeView::DestroyWnd() {
+  StopWatching();
+  // What was posted to the window goes with it; the ID lists it carries are
+  // freed here.
+  MSG pending;
+  while (PeekMessageW(&pending, Handle(), shellcore::SHELLMSG_SELECT_ID, shellcore::SHELLMSG_SELECT_ID, PM_REMOVE))
+    shellcore::IdListFree(reinterpret_cast<LPITEMIDLIST>(pending.wParam));
+  pending_changes_.clear();
+  changes_posted_ = false;
+}
 
 void TcxCustomInnerShellTreeView::EndLoading() {
   if (!root_->RootIdList()) root_->ResolveRoot();
@@ -556,8 +767,11 @@ void TcxCustomInnerShellTreeView::Navigate(LPCITEMIDLIST target) {
 LRESULT TcxCustomInnerShellTreeView::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   using namespace shellcore;
   // While the tree goes, nothing posted to it is acted on.
-  if (destroying_ && ((message >= SHELLMSG_FIRST && message <= SHELLMSG_LAST) || message == TVM_ENSUREVISIBLE))
+  if (destroying_ && ((message >= SHELLMSG_FIRST && message <= SHELLMSG_LAST) || message == TVM_ENSUREVISIBLE ||
+                      message == kHandleShellChanges)) {
+    if (message == SHELLMSG_SELECT_ID) IdListFree(reinterpret_cast<LPITEMIDLIST>(wparam));
     return 0;
+  }
   switch (message) {
     case SHELLMSG_ITEMS_LOADED:
       ItemsLoaded(static_cast<int>(wparam), reinterpret_cast<TTreeNode>(lparam));
@@ -573,6 +787,24 @@ LRESULT TcxCustomInnerShellTreeView::Dispatch(UINT message, WPARAM wparam, LPARA
       return 0;
     case SHELLMSG_ROOT_CHANGED:
       if (!IsLoading() && wparam) root_->SyncFrom(*reinterpret_cast<TcxCustomShellRoot*>(wparam));
+      return 0;
+    case SHELLMSG_SHELL_NOTIFY:
+      ShellNotified(reinterpret_cast<HANDLE>(wparam), static_cast<DWORD>(lparam));
+      return 0;
+    case kHandleShellChanges: {
+      changes_posted_ = false;
+      std::vector<TShellChange> changes = std::move(pending_changes_);
+      pending_changes_.clear();
+      HandleShellChanges(changes);
+      return 0;
+    }
+    case SHELLMSG_SHELL_CHANGE: {
+      const auto* record = reinterpret_cast<const LPCITEMIDLIST*>(wparam);
+      ShellChanged(static_cast<DWORD>(lparam), record ? record[0] : nullptr, record ? record[1] : nullptr);
+      return 0;
+    }
+    case SHELLMSG_SELECT_ID:
+      SelectId(reinterpret_cast<LPITEMIDLIST>(wparam));
       return 0;
     case WM_SIZE: {
       const LRESULT result = TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);

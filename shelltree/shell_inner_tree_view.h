@@ -33,6 +33,30 @@
 
 namespace shelltree {
 
+// The shell change registration of a tree: the platform's id (0: none) and
+// the watched folder's ID list.
+struct TcxNotifyRegistration {
+  ULONG id = 0;
+  shellcore::TIdList watched;
+};
+
+// Sources and events of the registration: interrupt and shell level, new
+// delivery; renames, creations, deletions, attributes, folder and item
+// updates, image updates.
+inline constexpr int kShellChangeSources = SHCNRF_InterruptLevel | SHCNRF_ShellLevel | SHCNRF_NewDelivery;  // 0x8003
+inline constexpr LONG kShellChangeEvents = SHCNE_RENAMEITEM | SHCNE_CREATE | SHCNE_DELETE | SHCNE_MKDIR |
+                                           SHCNE_RMDIR | SHCNE_ATTRIBUTES | SHCNE_UPDATEDIR | SHCNE_UPDATEITEM |
+                                           SHCNE_UPDATEIMAGE | SHCNE_RENAMEFOLDER;  // 0x2B81F
+
+// Posted by the tree to itself once shell notifications are waiting: they
+// are handled together, with one rebuild for the lot.
+inline constexpr UINT kHandleShellChanges = WM_APP + 0x0B40;
+
+// Registers `window` for `message` on the shell's changes under `id` (an
+// equal list does nothing; none unregisters). A failed registration keeps
+// the list, so asking again for the same folder does nothing.
+void WatchFolder(LPCITEMIDLIST id, HWND window, UINT message, TcxNotifyRegistration& registration, bool recursive);
+
 class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShellDependentControl {
  public:
   using TAddFolderEvent = std::function<void(shellcore::TcxShellFolder& folder, bool& can_add)>;
@@ -80,8 +104,20 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   bool DrainOneDoneItem();
   void ApplyDoneItem(shellcore::TcxShellItemInfo* item);
   void RefreshNode(TTreeNode node);
-  // Rebuilds the tree from its root.
+  // Rebuilds the tree keeping the view, and tells of it as a change with
+  // event 0.
   void Refresh();
+
+  // Change tracking: the registration follows the selected folder.
+  void WatchNode(TTreeNode node);
+  void StopWatching();
+  const TcxNotifyRegistration& NotifyRegistration() const { return notify_registration_; }
+  // One shell change: the tree is rebuilt keeping the view, then told.
+  void ShellChanged(DWORD event, LPCITEMIDLIST id1, LPCITEMIDLIST id2);
+  void RebuildKeepingView();
+  void SaveView();
+  void RestoreView();
+  bool RegisteringNotify = false;
   void UpdateTipStyle();
   bool ShowInfoTips() const { return show_info_tips_; }
   void SetShowInfoTips(bool value);
@@ -100,6 +136,7 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   bool DraggingOut = false;
   bool Rebuilding = false;
 
+  std::function<void(DWORD event, LPCITEMIDLIST id1, LPCITEMIDLIST id2)> OnShellChange;
   TAddFolderEvent OnAddFolder;
   TRootChangedEvent OnRootChanged;
   TNodeQueryEvent OnChanging;
@@ -149,6 +186,16 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void Navigate(LPCITEMIDLIST target);
 
  private:
+  struct TShellChange {
+    DWORD event = 0;
+    shellcore::TIdList id1;
+    shellcore::TIdList id2;
+  };
+  // Copies a delivered notification and has the waiting ones handled soon.
+  void ShellNotified(HANDLE shared, DWORD process);
+  void HandleShellChanges(std::vector<TShellChange>& changes);
+  void SelectId(LPITEMIDLIST id);
+
   void RootResolved();
   void RootSettingsChanged();
   void ItemsLoaded(int count, TTreeNode node);
@@ -169,6 +216,12 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   std::unique_ptr<TcxShellTreeRoot> root_;
   bool show_info_tips_ = false;
   TTreeNode last_top_item_ = nullptr;
+  TcxNotifyRegistration notify_registration_;
+  std::vector<TShellChange> pending_changes_;
+  bool changes_posted_ = false;
+  int saved_top_index_ = -1;
+  std::vector<shellcore::TIdList> saved_expanded_;  // an empty entry stands for the root node
+  shellcore::TIdList saved_selection_;
 };
 
 // The inner tree the control uses: keeps the selection and the indent while

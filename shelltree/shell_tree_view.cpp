@@ -237,6 +237,9 @@ void TcxCustomShellTreeView::WireInnerTree() {
     if (OnDblClick) OnDblClick(this);
   };
   tree.OnRootChanged = [this](shellcore::TcxCustomShellRoot&) { InnerRootChanged(); };
+  tree.OnShellChange = [this](DWORD event, LPCITEMIDLIST id1, LPCITEMIDLIST id2) {
+    if (OnShellChange) OnShellChange(this, event, id1, id2);
+  };
 }
 
 std::wstring TcxCustomShellTreeView::Path() {
