@@ -195,10 +195,15 @@ LRESULT TPlatformTreeView::HandleNotify(NMHDR& header) {
       }
       case TVN_BEGINLABELEDITW: {
         const auto& edit = reinterpret_cast<NMTVDISPINFOW&>(header);
-        result = CanEdit(edit.item.hItem) ? FALSE : TRUE;
+        editing_ = CanEdit(edit.item.hItem);
+        result = editing_ ? FALSE : TRUE;
         break;
       }
       case TVN_ENDLABELEDITW: {
+        // Wine reports the end once more when the editor, being destroyed,
+        // loses the focus: one edit has one end.
+        if (!editing_) break;
+        editing_ = false;
         const auto& edit = reinterpret_cast<NMTVDISPINFOW&>(header);
         if (edit.item.pszText) {
           std::wstring text = edit.item.pszText;

@@ -217,6 +217,7 @@ class TPlatformTreeView {
   TTreeNode pending_change_ = nullptr;
   TTreeNode expanding_ = nullptr;  // the node Expand asked about already
   bool expanded_reported_ = false;
+  bool editing_ = false;  // a label edit was allowed and has not ended
   int perform_depth_ = 0;
   std::exception_ptr pending_error_;
 };

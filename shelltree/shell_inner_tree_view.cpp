@@ -576,15 +576,47 @@ void TcxCustomInnerShellTreeView::NodeCollapsed(TTreeNode node) {
 }
 
 bool TcxCustomInnerShellTreeView::CanEdit(TTreeNode node) {
-  // Renaming through the shell is not offered yet: a label changed here
-  // would not rename anything.
-  (void)node;
-  return false;
+  const TTreeNode parent_node = Parent(node);
+  TcxShellItemInfo* item = ItemOfNode(node);
+  TcxShellTreeItemProducer* parent = ProducerOf(parent_node);
+  if (!parent_node || !item || !parent) return false;  // the root is not renamed
+  bool renamable = false;
+  {
+    // Whether the shell lets the item be renamed is part of its details.
+    framework::TWriteLock write(parent->ItemsGuard());
+    if (!parent->IsFetched(item)) parent->FetchInBackground(item);
+    renamable = item->Renamable;
+  }
+  bool allow = renamable && !ReadOnly();
+  if (allow && OnEditing) OnEditing(node, allow);
+  return allow;
 }
 
 bool TcxCustomInnerShellTreeView::Edited(TTreeNode node, std::wstring* text) {
-  if (text && OnEdited) OnEdited(node, *text);
-  return false;
+  if (!text) return false;  // cancelled: nothing changes
+  const std::wstring before = Text(node);
+  if (OnEdited) OnEdited(node, *text);
+  SetText(node, *text);
+  const TTreeNode parent_node = Parent(node);
+  TcxShellItemInfo* item = ItemOfNode(node);
+  TcxShellTreeItemProducer* parent = ProducerOf(parent_node);
+  if (!parent_node || !item || !parent || !parent->FolderInterface()) return false;
+  // The tree's own rename must not come back as a shell change.
+  StopWatching();
+  TIdList renamed;
+  const HRESULT result = parent->FolderInterface()->SetNameOf(Handle(), item->RelativeId.Get(), text->c_str(),
+                                                              SHGDN_INFOLDER | SHGDN_FORPARSING, renamed.Put());
+  if (result != S_OK) {
+    SetText(node, before);
+    return false;
+  }
+  {
+    // The worker reads the record's ID lists under the read lock.
+    framework::TWriteLock write(parent->ItemsGuard());
+    item->Repoint(parent->FolderInterface(), parent->FolderId(), renamed.Get());
+  }
+  UpdateNode(node, true);
+  return false;  // the node's text is set here already
 }
 
 void TcxCustomInnerShellTreeView::Click() {

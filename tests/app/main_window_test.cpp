@@ -336,6 +336,44 @@ TEST_F(MainWindow, AClickedFolderIsListedAndExecuteWritesExactlyItsEntries) {
   EXPECT_EQ(form.lst1.Count(), 0);
 }
 
+// Keys belong to the focused control: Enter and Escape in the tree's label
+// editor end the edit and never press Execute.
+TEST_F(MainWindow, EnterAndEscapeInTheLabelEditorEndTheEditOnly) {
+  TForm1& form = *form_;
+  test_support::TempDir folder;
+  const std::wstring path = Wide(folder.Path());
+  const HANDLE file = CreateFileW((path + L"\\old.zip").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(file);
+  auto& tree = form.cxShellTreeView1.Tree();
+  const shellcore::TIdList id = shellcore::IdListFromPath(path);
+  tree.NavigateTo(id.Get());
+  framework::Application->ProcessMessages();
+  tree.Expand(tree.Selected());
+  const HTREEITEM node = tree.FirstChild(tree.Selected());
+  ASSERT_NE(node, nullptr);
+
+  const struct {
+    const char* key_name;
+    WPARAM key;
+    const wchar_t* typed;
+    const wchar_t* after;
+  } keys[] = {{"Escape", VK_ESCAPE, L"dropped.zip", L"old.zip"}, {"Enter", VK_RETURN, L"new.zip", L"new.zip"}};
+  for (const auto& k : keys) {
+    SetFocus(tree.Handle());
+    const HWND edit = TreeView_EditLabel(tree.Handle(), node);
+    ASSERT_NE(edit, nullptr) << k.key_name;
+    SetWindowTextW(edit, k.typed);
+    MessageBoxWatcher watcher;
+    PostMessageW(edit, WM_KEYDOWN, k.key, 1);
+    framework::Application->ProcessMessages();
+    EXPECT_EQ(TreeView_GetEditControl(tree.Handle()), nullptr) << k.key_name << " ends the edit";
+    EXPECT_TRUE(watcher.Seen().empty()) << k.key_name << " pressed nothing";
+    EXPECT_FALSE(std::filesystem::exists(output_)) << k.key_name;
+    EXPECT_EQ(tree.Text(node), k.after) << k.key_name;
+    EXPECT_NE(GetFileAttributesW((path + L"\\" + k.after).c_str()), INVALID_FILE_ATTRIBUTES) << k.key_name;
+  }
+}
+
 TEST_F(MainWindow, ResizingAndMaximisingMoveNoControl) {
   TForm1& form = *form_;
   std::vector<RECT> before;

@@ -159,6 +159,35 @@ TEST(TreeWorker, NodesGoOnlyAfterTheWorkerLeftTheirRecordsAlsoRecordsFromAMerge)
   EXPECT_TRUE(RunUntil([&] { return tree.Gatherer().DoneList().empty(); }));
 }
 
+TEST(TreeWorker, ARenameWaitsForTheWorkerInsideAFetchOfTheSameProducer) {
+  test_support::Watchdog watchdog("tree rename test", 60000);
+  TreeFixture fixture(true, HookedControl());
+  for (const wchar_t* name : {L"a.zip", L"b.zip"}) MakeFile(fixture.Join(name));
+  fixture.Show();
+  auto& tree = static_cast<HookedTree&>(fixture.Tree());
+  const TTreeNode root = tree.FirstNode();
+  ASSERT_TRUE(RunUntil([&] { return !tree.Gatherer().HasDoneItems() && tree.Gatherer().QueuedItems().empty(); }));
+  FetchGate gate;
+  tree.before_fetch = [&](TcxShellItemInfo* item) { gate.Pass(item); };
+  TcxShellItemInfo* fetched = tree.ItemOfNode(fixture.Child(root, L"a.zip"));
+  fetched->FullyLoaded = false;
+  gate.Hold(fetched);
+  tree.Gatherer().RequestItem(fetched);
+  ASSERT_TRUE(gate.WaitInside());
+  std::atomic<bool> opened{false};
+  std::thread opener = gate.OpenSoon(opened);
+  const TTreeNode b = fixture.Child(root, L"b.zip");
+  tree.ItemOfNode(b)->FullyLoaded = false;  // its details are fetched for the check, under the write lock
+  const HWND edit = TreeView_EditLabel(tree.Handle(), b);
+  EXPECT_TRUE(opened) << "the check waited for the worker's read of the same producer";
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextW(edit, L"c.zip");
+  TreeView_EndEditLabelNow(tree.Handle(), FALSE);
+  opener.join();
+  EXPECT_EQ(tree.Text(b), L"c.zip");
+  EXPECT_NE(GetFileAttributesW(fixture.Join(L"c.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(TreeWorker, AFillThatStoppedPartWayIsTriedAgainWithoutDuplicates) {
   TreeFixture fixture;
   MakeFolder(fixture.Join(L"Roms"));
