@@ -36,6 +36,12 @@ POINT TcxBaseInnerTreeView::Offset() const {
   return POINT{bounds.left, bounds.top};
 }
 
+bool TcxBaseInnerTreeView::ContextPopup(POINT client) {
+  if (!container_) return false;
+  const POINT offset = Offset();
+  return container_->ContextPopup(POINT{client.x + offset.x, client.y + offset.y});
+}
+
 LRESULT TcxBaseInnerTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT hooked = 0;
   if (container_ && container_->InnerMessageHook(message, wparam, lparam, hooked)) return hooked;

@@ -22,6 +22,8 @@ class TcxBaseInnerTreeView : public TPlatformTreeView {
   // The inner tree's handling: input handed to the container as it needs,
   // the rest to the platform.
   virtual LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+  // A right click nobody else took: the container's own popup menu.
+  bool ContextPopup(POINT client) override;
   // The key handling after the container's, with the key it left; answers
   // whether the key was used up.
   virtual bool InnerKeyDown(WORD& key, TShiftState shift) { (void)key; (void)shift; return false; }

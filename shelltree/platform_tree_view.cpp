@@ -142,6 +142,7 @@ LRESULT TPlatformTreeView::DefaultHandler(UINT message, WPARAM wparam, LPARAM lp
 }
 
 LRESULT TPlatformTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_RBUTTONDOWN) right_pressed_at_ = POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
   if (message == WM_TIMER && wparam == kChangeTimer) {
     KillTimer(handle_, kChangeTimer);
     const TTreeNode node = pending_change_;
@@ -236,9 +237,9 @@ LRESULT TPlatformTreeView::HandleNotify(NMHDR& header) {
         DblClick();
         break;
       case NM_RCLICK: {
-        const DWORD position = GetMessagePos();
-        POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-        ScreenToClient(handle_, &point);
+        // Where the button went down: the platform reports the right click
+        // after a loop of its own, when the message position is another's.
+        const POINT point = right_pressed_at_;
         const TTreeNode node = NodeAt(point);
         // The node under the pointer counts as selected while the click is
         // handled; the selection itself stays where it was.

@@ -217,7 +217,8 @@ class TPlatformTreeView {
   TTreeNode pending_change_ = nullptr;
   TTreeNode expanding_ = nullptr;  // the node Expand asked about already
   bool expanded_reported_ = false;
-  bool editing_ = false;  // a label edit was allowed and has not ended
+  bool editing_ = false;
+  POINT right_pressed_at_{-1, -1};  // a label edit was allowed and has not ended
   int perform_depth_ = 0;
   std::exception_ptr pending_error_;
 };

@@ -8,6 +8,7 @@
 
 #include "framework/rw_lock.h"
 #include "framework/wait_cursor.h"
+#include "shellcore/context_menu.h"
 #include "shellcore/shell_access.h"
 #include "shellcore/shell_common.h"
 #include "shellcore/shell_messages.h"
@@ -635,6 +636,47 @@ void TcxCustomInnerShellTreeView::NodeDeleted(TTreeNode node, void* data) {
     delete producer;  // the node owned it
   }
   if (last_top_item_ == node) last_top_item_ = nullptr;
+}
+
+bool TcxCustomInnerShellTreeView::ContextPopup(POINT client) {
+  const TTreeNode node = NodeAt(client);
+  if (!options_->ContextMenus() || !node) return TcxBaseInnerTreeView::ContextPopup(client);
+  const TTreeNode parent_node = Parent(node);
+  TcxShellTreeItemProducer* producer = ProducerOf(parent_node);
+  if (!parent_node || !producer) return true;  // the root has no menu
+  menu_producer_ = producer;
+  producer->OnDestroy = [this](TcxShellTreeItemProducer&) { ReleaseMenuProducer(); };
+  producer->LockItemsRead();
+  struct TCleanup {
+    TcxCustomInnerShellTreeView& tree;
+    ~TCleanup() {
+      if (tree.menu_producer_) tree.menu_producer_->UnlockItemsRead();
+      tree.MenuShowing = false;
+      if (tree.menu_producer_) {
+        tree.menu_producer_->OnDestroy = nullptr;
+        tree.menu_producer_ = nullptr;
+      }
+    }
+  } cleanup{*this};
+  WatchNode(node);  // the registration follows the clicked item while its menu is up
+  const int index = Index(node);
+  TcxShellItemInfo* item = index >= 0 && index < producer->ItemCount() ? producer->Item(index) : nullptr;
+  MenuShowing = true;
+  if (item && item->RelativeId) {
+    const TIdList copy = shellcore::IdListClone(item->RelativeId.Get());
+    const std::vector<LPCITEMIDLIST> items{copy.Get()};
+    POINT screen = client;
+    ClientToScreen(Handle(), &screen);
+    shellcore::ShowShellContextMenu(Handle(), producer->FolderInterface(), items, screen);
+  }
+  return true;
+}
+
+void TcxCustomInnerShellTreeView::ReleaseMenuProducer() {
+  if (!menu_producer_) return;
+  menu_producer_->UnlockItemsRead();
+  menu_producer_->OnDestroy = nullptr;
+  menu_producer_ = nullptr;
 }
 
 void TcxCustomInnerShellTreeView::GetInfoTip(TTreeNode node, wchar_t* buffer, int capacity) {

@@ -133,6 +133,7 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   int FetchSuspendCount = 0;
   bool Navigating = false;
   bool MenuShowing = false;
+  TcxShellTreeItemProducer* MenuProducer() const { return menu_producer_; }
   bool DraggingOut = false;
   bool Rebuilding = false;
 
@@ -180,6 +181,8 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void Click() override;
   void DblClick() override;
   void NodeDeleted(TTreeNode node, void* data) override;
+  // The shell's menu for the node at a client point.
+  bool ContextPopup(POINT client) override;
   void GetInfoTip(TTreeNode node, wchar_t* buffer, int capacity) override;
 
   // SHELLMSG_NAVIGATE: selects the target level by level.
@@ -195,6 +198,8 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void ShellNotified(HANDLE shared, DWORD process);
   void HandleShellChanges(std::vector<TShellChange>& changes);
   void SelectId(LPITEMIDLIST id);
+  // The producer read-locked for a menu goes while the menu is up.
+  void ReleaseMenuProducer();
 
   void RootResolved();
   void RootSettingsChanged();
@@ -217,6 +222,7 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   bool show_info_tips_ = false;
   TTreeNode last_top_item_ = nullptr;
   TcxNotifyRegistration notify_registration_;
+  TcxShellTreeItemProducer* menu_producer_ = nullptr;  // read-locked while its menu is up
   std::vector<TShellChange> pending_changes_;
   bool changes_posted_ = false;
   int saved_top_index_ = -1;

@@ -17,7 +17,11 @@ TcxShellTreeItemProducer::TcxShellTreeItemProducer(TcxCustomInnerShellTreeView* 
 }
 
 TcxShellTreeItemProducer::~TcxShellTreeItemProducer() {
-  if (OnDestroy) OnDestroy(*this);
+  if (OnDestroy) {
+    // Taken out first: the handler may clear the event it runs from.
+    const TDestroyEvent handler = std::move(OnDestroy);
+    handler(*this);
+  }
   // The worker may be inside FetchInBackground of one of the records: it is
   // waited for and the records withdrawn while this object is still whole.
   ReleaseResources();

@@ -116,6 +116,14 @@ void TcxTreeViewContainer::KeyPress(wchar_t& key) {
   if (OnKeyPress) OnKeyPress(this, key);
 }
 
+bool TcxTreeViewContainer::ContextPopup(POINT client) {
+  if (!PopupMenu || !handle_) return false;
+  POINT screen = client;
+  ClientToScreen(handle_, &screen);
+  TrackPopupMenu(PopupMenu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, handle_, nullptr);
+  return true;
+}
+
 void TcxTreeViewContainer::FocusChanged() {
   const bool focused = Focused();
   if (focused == focused_) return;

@@ -68,6 +68,11 @@ class TcxTreeViewContainer : public framework::TControl {
   virtual void KeyUp(WORD& key, TShiftState shift);
   virtual void KeyPress(wchar_t& key);
   void FocusChanged();
+  // A right click at a client point that the tree left alone: PopupMenu,
+  // when there is one. Answers whether a menu was shown.
+  virtual bool ContextPopup(POINT client);
+  // The control's own popup menu (not owned); none by default.
+  HMENU PopupMenu = nullptr;
 
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;

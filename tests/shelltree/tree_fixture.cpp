@@ -43,6 +43,7 @@ framework::TFormDescription HostDescription() {
 HostForm::HostForm() : TForm(HostDescription()) {}
 
 bool TestTreeView::InnerMessageHook(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  if (on_any_message) on_any_message(message);
   if (on_inner_message && message >= 0xB13B && message <= 0xB146) on_inner_message(message, wparam, lparam);
   return TcxShellTreeView::InnerMessageHook(message, wparam, lparam, result);
 }

@@ -37,6 +37,7 @@ class TestTreeView : public shelltree::TcxShellTreeView {
   void UpdateScrollBars() override { ++scroll_bar_updates; }
 
   std::function<void(UINT message, WPARAM wparam, LPARAM lparam)> on_inner_message;
+  std::function<void(UINT message)> on_any_message;  // every message of the inner tree
   int scroll_bar_updates = 0;
 };
 

@@ -1,0 +1,156 @@
+// The shell's context menu on the tree's nodes, driven from a second thread
+// while the menu's own loop runs: dismissed, a command chosen, and the
+// clicked item's parent removed while the menu is up.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "tests/shelltree/tree_fixture.h"
+#include "tests/support/watchdog.h"
+
+namespace tree_test {
+namespace {
+
+constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
+
+// Waits on its own thread for the tree's popup menu, then does what the test
+// says with the menu's window, which it answers when the menu was seen.
+class MenuDriver {
+ public:
+  explicit MenuDriver(std::function<void(HWND menu_window)> act)
+      : thread_([this, act] {
+          for (int waited = 0; waited < 5000 && !done; waited += 10) {
+            const HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+              seen = true;
+              items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(menu, kGetMenuHandle, 0, 0)));
+              act(menu);
+              return;
+            }
+            Sleep(10);
+          }
+        }) {}
+  ~MenuDriver() { Join(); }
+  // A menu shows while the click is handled; after that none comes.
+  void Join() {
+    done = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<bool> done{false};
+  std::atomic<bool> seen{false};
+  std::atomic<int> items{0};
+
+ private:
+  std::thread thread_;
+};
+
+void PressKey(HWND window, WPARAM key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+// A right click on the node's label, as the mouse does it.
+void RightClick(shelltree::TcxInnerShellTreeView& tree, POINT client) {
+  POINT screen = client;
+  ClientToScreen(tree.Handle(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageW(tree.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
+  PostMessageW(tree.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+  Pump();
+}
+
+POINT LabelCentre(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
+  RECT label{};
+  TreeView_GetItemRect(tree.Handle(), node, &label, TRUE);
+  return POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+}
+
+// The items of the menu a right click shows, or -1 when it shows none.
+int MenuAfterRightClick(shelltree::TcxInnerShellTreeView& tree, POINT client) {
+  MenuDriver driver([](HWND menu) { PressKey(menu, VK_ESCAPE); });
+  RightClick(tree, client);
+  driver.Join();
+  return driver.seen ? driver.items.load() : -1;
+}
+
+TEST(TreeMenu, TheRootEmptySpaceAndSwitchedOffMenusShowNoShellMenu) {
+  TreeFixture fixture;
+  MakeFile(fixture.Join(L"game.zip"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  const TTreeNode root = tree.FirstNode();
+  tree.Expand(root);
+  const HMENU own = CreatePopupMenu();
+  AppendMenuW(own, MF_STRING, 1, L"Own");
+  fixture.Control().PopupMenu = own;  // the control's own menu, for requests the tree leaves to it
+
+  EXPECT_EQ(MenuAfterRightClick(tree, LabelCentre(tree, root)), -1) << "the root: handled, and no menu at all";
+  EXPECT_EQ(MenuAfterRightClick(tree, POINT{250, 380}), 1) << "empty space: the control's own menu";
+  EXPECT_GT(MenuAfterRightClick(tree, LabelCentre(tree, fixture.Child(root, L"game.zip"))), 1) << "the shell's menu";
+  fixture.Control().Options().SetContextMenus(false);
+  EXPECT_EQ(MenuAfterRightClick(tree, LabelCentre(tree, fixture.Child(root, L"game.zip"))), 1) << "menus switched off";
+  EXPECT_FALSE(tree.MenuShowing);
+  fixture.Control().PopupMenu = nullptr;
+  DestroyMenu(own);
+}
+
+TEST(TreeMenu, ADismissedMenuRunsNothingAndLeavesNoLockOrFlag) {
+  test_support::Watchdog watchdog("tree menu test", 60000);
+  TreeFixture fixture;
+  MakeFile(fixture.Join(L"game.zip"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  tree.Expand(tree.FirstNode());
+  const TTreeNode file = fixture.Child(tree.FirstNode(), L"game.zip");
+  bool showing = false;
+  MenuDriver driver([&](HWND menu) { PressKey(menu, VK_ESCAPE); });
+  RightClick(tree, LabelCentre(tree, file));
+  driver.Join();
+  EXPECT_TRUE(driver.seen);
+  EXPECT_GT(driver.items, 0) << "the shell's commands";
+  EXPECT_FALSE(tree.MenuShowing || showing);
+  EXPECT_EQ(tree.MenuProducer(), nullptr);
+  EXPECT_EQ(tree.ProducerOf(tree.FirstNode())->ItemsGuard().ReadDepthHere(), 0);
+  EXPECT_NE(GetFileAttributesW(fixture.Join(L"game.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(TreeMenu, TheParentGoingWhileTheMenuIsUpLeavesNoLockHeld) {
+  test_support::Watchdog watchdog("tree menu test", 60000);
+  TreeFixture fixture;
+  MakeFolder(fixture.Join(L"Parent"));
+  MakeFolder(fixture.Join(L"Parent\\Child"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  tree.Expand(tree.FirstNode());
+  const TTreeNode parent = fixture.Child(tree.FirstNode(), L"Parent");
+  tree.Expand(parent);
+  const TTreeNode child = fixture.Child(parent, L"Child");
+  ASSERT_NE(child, nullptr);
+  const std::wstring parent_path = fixture.Join(L"Parent");
+  const std::wstring child_path = fixture.Join(L"Parent\\Child");
+  MenuDriver driver([&](HWND menu) {
+    RemoveDirectoryW(child_path.c_str());
+    RemoveDirectoryW(parent_path.c_str());
+    // The menu's registration watches the clicked folder; the change comes
+    // in through the menu's own loop and rebuilds the tree under it.
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHW | SHCNF_FLUSH, child_path.c_str(), nullptr);
+    Sleep(300);
+    PressKey(menu, VK_ESCAPE);
+  });
+  RightClick(tree, LabelCentre(tree, child));
+  driver.Join();
+  Pump();
+  EXPECT_TRUE(driver.seen);
+  EXPECT_EQ(tree.MenuProducer(), nullptr);
+  EXPECT_FALSE(tree.MenuShowing);
+  EXPECT_EQ(fixture.Child(tree.FirstNode(), L"Parent"), nullptr) << "rebuilt without the parent";
+  tree.RefreshNode(tree.FirstNode());  // a writer gets the lock: nobody reads it any more
+  EXPECT_EQ(tree.ProducerOf(tree.FirstNode())->ItemsGuard().ReadDepthHere(), 0);
+}
+
+}  // namespace
+}  // namespace tree_test
