@@ -390,6 +390,13 @@ TTreeNode TPlatformTreeView::NextInTreeOrder(TTreeNode node) const {
   return nullptr;
 }
 
+bool TPlatformTreeView::NodeExists(TTreeNode node) const {
+  for (TTreeNode at = FirstNode(); at; at = NextInTreeOrder(at)) {
+    if (at == node) return true;
+  }
+  return false;
+}
+
 int TPlatformTreeView::Index(TTreeNode node) const {
   if (!node) return -1;
   const TTreeNode parent = Parent(node);

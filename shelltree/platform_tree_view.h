@@ -82,6 +82,8 @@ class TPlatformTreeView {
   TTreeNode NextVisible(TTreeNode node) const;
   // The next node in tree order (children before siblings), or null.
   TTreeNode NextInTreeOrder(TTreeNode node) const;
+  // Whether the node is in the tree (a handle kept across messages may not be).
+  bool NodeExists(TTreeNode node) const;
   int Index(TTreeNode node) const;
   int ChildCount(TTreeNode node) const;
   TTreeNode ChildAt(TTreeNode parent, int index) const;

@@ -81,6 +81,8 @@ TcxCustomInnerShellTreeView::~TcxCustomInnerShellTreeView() {
   destroying_ = true;
   idle_hook_.reset();
   StopWatching();
+  if (HandleAllocated()) RevokeDropTarget();
+  if (drop_target_) drop_target_->Detach();  // OLE may hold it a moment longer
   // The worker ends first: a failure it reports is shown in a modal loop
   // that may deliver this tree's posted messages, and every node and
   // producer they name must still be there.
@@ -438,7 +440,7 @@ void TcxCustomInnerShellTreeView::HandleShellChanges(std::vector<TShellChange>& 
 }
 
 void TcxCustomInnerShellTreeView::RebuildKeepingView() {
-  if (DraggingOut) return;
+  if (drag_data_ || DraggingOut) return;
   TUpdateScope update(*this);
   TFlagScope rebuilding(Rebuilding);
   const HWND outer = Container() ? Container()->Handle() : nullptr;
@@ -636,6 +638,10 @@ void TcxCustomInnerShellTreeView::NodeDeleted(TTreeNode node, void* data) {
     delete producer;  // the node owned it
   }
   if (last_top_item_ == node) last_top_item_ = nullptr;
+  if (drag_node_ == node) drag_node_ = nullptr;
+  if (drag_parent_node_ == node) drag_parent_node_ = nullptr;
+  if (drop_highlight_node_ == node) drop_highlight_node_ = nullptr;
+  dropped_nodes_.erase(std::remove(dropped_nodes_.begin(), dropped_nodes_.end(), node), dropped_nodes_.end());
 }
 
 bool TcxCustomInnerShellTreeView::ContextPopup(POINT client) {
@@ -670,6 +676,216 @@ bool TcxCustomInnerShellTreeView::ContextPopup(POINT client) {
     shellcore::ShowShellContextMenu(Handle(), producer->FolderInterface(), items, screen);
   }
   return true;
+}
+
+void TcxCustomInnerShellTreeView::BeginDrag(TTreeNode node, bool) { BeginOleDrag(node); }
+
+void TcxCustomInnerShellTreeView::BeginOleDrag(TTreeNode node) {
+  Select(node);
+  drag_node_ = Selected();
+  drag_parent_node_ = Parent(drag_node_);
+  TcxShellTreeItemProducer* producer = ProducerOf(drag_parent_node_);
+  if (!drag_parent_node_ || !producer) {  // the root is not dragged
+    drag_node_ = nullptr;
+    drag_parent_node_ = nullptr;
+    return;
+  }
+  DraggingOut = true;
+  producer->LockItemsRead();
+  struct TCleanup {
+    TcxCustomInnerShellTreeView& tree;
+    TcxShellTreeItemProducer* producer;
+    ~TCleanup() {
+      // A parent deleted during the drag took its producer, and the lock, with it.
+      if (tree.drag_parent_node_) producer->UnlockItemsRead();
+      tree.DraggingOut = false;
+      tree.drag_node_ = nullptr;
+      tree.drag_parent_node_ = nullptr;
+    }
+  } cleanup{*this, producer};
+  const int index = Index(drag_node_);
+  if (index < 0 || index >= producer->ItemCount() || !producer->FolderInterface()) return;
+  const TIdList copy = shellcore::IdListClone(producer->Item(index)->RelativeId.Get());
+  LPCITEMIDLIST items[1] = {copy.Get()};
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  if (FAILED(producer->FolderInterface()->GetUIObjectOf(Handle(), 1, items, IID_IDataObject, nullptr,
+                                                        reinterpret_cast<void**>(data.GetAddressOf()))) ||
+      !data)
+    return;
+  const auto source = framework::MakeInterfaced<shellcore::TcxDropSource>(this);
+  DWORD effect = DROPEFFECT_NONE;
+  DoDragDrop(data.Get(), source.Get(), drag_drop_settings_->AllowedDropEffects(), &effect);
+  // A moved item leaves its parent; a node deleted meanwhile is left alone.
+  if (drag_node_ && drag_parent_node_) RefreshNode(drag_parent_node_);
+}
+
+void TcxCustomInnerShellTreeView::ApplyDefaultEffect(DWORD keys, DWORD* effect) {
+  constexpr DWORD kModifiers = MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_ALT;  // 0x2E
+  if (effect && !(keys & kModifiers)) *effect = drag_drop_settings_->DefaultDropEffectValue();
+}
+
+Microsoft::WRL::ComPtr<IDropTarget> TcxCustomInnerShellTreeView::NodeDropTarget(TTreeNode node) {
+  Microsoft::WRL::ComPtr<IDropTarget> target;
+  const TTreeNode parent_node = Parent(node);
+  if (!parent_node) {
+    TcxShellTreeItemProducer* own = ProducerOf(node);
+    if (own && own->FolderInterface() &&
+        FAILED(own->FolderInterface()->CreateViewObject(Handle(), IID_PPV_ARGS(&target))))
+      target.Reset();
+    return target;
+  }
+  TcxShellItemInfo* item = ItemOfNode(node);
+  TcxShellTreeItemProducer* parent = ProducerOf(parent_node);
+  if (!item || !parent || !parent->FolderInterface()) return target;
+  if (item->IsContainer) {
+    Microsoft::WRL::ComPtr<IShellFolder> folder;
+    if (SUCCEEDED(parent->FolderInterface()->BindToObject(item->RelativeId.Get(), nullptr, IID_PPV_ARGS(&folder))) &&
+        folder && FAILED(folder->CreateViewObject(Handle(), IID_PPV_ARGS(&target))))
+      target.Reset();
+  } else {
+    LPCITEMIDLIST items[1] = {item->RelativeId.Get()};
+    if (FAILED(parent->FolderInterface()->GetUIObjectOf(Handle(), 1, items, IID_IDropTarget, nullptr,
+                                                       reinterpret_cast<void**>(target.GetAddressOf()))))
+      target.Reset();
+  }
+  return target;
+}
+
+void TcxCustomInnerShellTreeView::SetDropHighlight(TTreeNode node) {
+  if (drop_highlight_node_) SetDropTarget(drop_highlight_node_, false);
+  drop_highlight_node_ = node;
+  if (node) SetDropTarget(node, true);
+}
+
+HRESULT TcxCustomInnerShellTreeView::ReleaseDropTarget() {
+  if (!current_drop_target_) return S_OK;
+  const HRESULT result = current_drop_target_->DragLeave();
+  current_drop_target_.Reset();
+  SetDropHighlight(nullptr);
+  return result;
+}
+
+bool TcxCustomInnerShellTreeView::PickDropTarget(POINTL screen) {
+  if (!drag_drop_settings_->AllowDragObjects()) {
+    current_drop_target_.Reset();
+    return false;
+  }
+  POINT client{screen.x, screen.y};
+  ScreenToClient(Handle(), &client);
+  const TTreeNode node = NodeAt(client);
+  if (!node) ReleaseDropTarget();
+  const bool changed = node && !(node == drop_highlight_node_ && current_drop_target_);
+  if (changed) {
+    ReleaseDropTarget();
+    if (Microsoft::WRL::ComPtr<IDropTarget> target = NodeDropTarget(node)) {
+      SetDropHighlight(node);
+      current_drop_target_ = target;
+    }
+  }
+  return changed;
+}
+
+HRESULT TcxCustomInnerShellTreeView::DropEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+  drag_data_ = data;
+  PickDropTarget(point);
+  if (!current_drop_target_) {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  ApplyDefaultEffect(keys, effect);
+  return current_drop_target_->DragEnter(data, keys, point, effect);
+}
+
+HRESULT TcxCustomInnerShellTreeView::DropOver(DWORD keys, POINTL point, DWORD* effect) {
+  const bool changed = PickDropTarget(point);
+  if (!current_drop_target_) {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  right_button_drag_ = (keys & MK_RBUTTON) != 0;
+  ApplyDefaultEffect(keys, effect);
+  HRESULT result = S_OK;
+  if (changed) result = current_drop_target_->DragEnter(drag_data_.Get(), keys, point, effect);
+  if (SUCCEEDED(result)) result = current_drop_target_->DragOver(keys, point, effect);
+  return result;
+}
+
+HRESULT TcxCustomInnerShellTreeView::DropLeave() {
+  drag_data_.Reset();
+  return ReleaseDropTarget();
+}
+
+HRESULT TcxCustomInnerShellTreeView::DropData(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+  // Whatever the drop does, the node is refreshed and the drag state goes.
+  struct TAfterDrop {
+    TcxCustomInnerShellTreeView& tree;
+    ~TAfterDrop() {
+      PostMessageW(tree.Handle(), shellcore::SHELLMSG_REFRESH_NODE, reinterpret_cast<WPARAM>(tree.drop_highlight_node_),
+                   0);
+      tree.drag_data_.Reset();
+      tree.ReleaseDropTarget();
+    }
+  } after_drop{*this};
+  const bool changed = PickDropTarget(point);
+  HRESULT result = S_OK;
+  if (current_drop_target_) {
+    if (!right_button_drag_) ApplyDefaultEffect(keys, effect);
+    if (changed) result = current_drop_target_->DragEnter(data, keys, point, effect);
+    if (SUCCEEDED(result)) result = current_drop_target_->Drop(data, keys, point, effect);
+  } else {
+    *effect = DROPEFFECT_NONE;
+  }
+  return result;
+}
+
+void TcxCustomInnerShellTreeView::RegisterDropTarget() {
+  if (!drop_target_) drop_target_ = framework::MakeInterfaced<TcxTreeDropTarget>(this);
+  drop_target_registered_ = SUCCEEDED(RegisterDragDrop(Handle(), drop_target_.Get()));
+}
+
+void TcxCustomInnerShellTreeView::RevokeDropTarget() {
+  if (drop_target_registered_) RevokeDragDrop(Handle());
+  drop_target_registered_ = false;
+}
+
+void TcxCustomInnerShellTreeView::RefreshDroppedNodes() {
+  KillTimer(Handle(), kRefreshNodeTimer);
+  // Nodes deleted since the drop have left this list (NodeDeleted).
+  const std::vector<TTreeNode> nodes = std::move(dropped_nodes_);
+  dropped_nodes_.clear();
+  for (const TTreeNode node : nodes) RefreshNode(node);
+  if (Container()) Container()->UpdateScrollBars();
+}
+
+HRESULT STDMETHODCALLTYPE TcxTreeDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!tree_) return *effect = DROPEFFECT_NONE, S_OK;
+  HRESULT result = E_UNEXPECTED;
+  framework::RunHandler([&] { result = tree_->DropEnter(data, keys, point, effect); });
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE TcxTreeDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!tree_) return *effect = DROPEFFECT_NONE, S_OK;
+  HRESULT result = E_UNEXPECTED;
+  framework::RunHandler([&] { result = tree_->DropOver(keys, point, effect); });
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE TcxTreeDropTarget::DragLeave() {
+  if (!tree_) return S_OK;
+  HRESULT result = E_UNEXPECTED;
+  framework::RunHandler([&] { result = tree_->DropLeave(); });
+  return result;
+}
+
+HRESULT STDMETHODCALLTYPE TcxTreeDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!tree_) return *effect = DROPEFFECT_NONE, S_OK;
+  HRESULT result = E_UNEXPECTED;
+  framework::RunHandler([&] { result = tree_->DropData(data, keys, point, effect); });
+  return result;
 }
 
 void TcxCustomInnerShellTreeView::ReleaseMenuProducer() {
@@ -718,10 +934,14 @@ void TcxCustomInnerShellTreeView::CreateWnd() {
   if (system_images_) SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(system_images_));
   if (!IsLoading() && !root_->RootIdList()) root_->ResolveRoot();
   UpdateNode(nullptr, false);
+  RegisterDropTarget();
 }
 
 void TcxCustomInnerShellTreeView::DestroyWnd() {
   StopWatching();
+  RevokeDropTarget();
+  KillTimer(Handle(), kRefreshNodeTimer);
+  dropped_nodes_.clear();
   // What was posted to the window goes with it; the ID lists it carries are
   // freed here.
   MSG pending;
@@ -880,6 +1100,22 @@ LRESULT TcxCustomInnerShellTreeView::Dispatch(UINT message, WPARAM wparam, LPARA
     case SHELLMSG_SELECT_ID:
       SelectId(reinterpret_cast<LPITEMIDLIST>(wparam));
       return 0;
+    case SHELLMSG_REFRESH_NODE: {
+      // The node may be gone by the time the timer comes: its deletion
+      // takes it off the list. No node: nothing to refresh.
+      const auto node = reinterpret_cast<TTreeNode>(wparam);
+      if (node && std::find(dropped_nodes_.begin(), dropped_nodes_.end(), node) == dropped_nodes_.end() &&
+          NodeExists(node))
+        dropped_nodes_.push_back(node);
+      if (!dropped_nodes_.empty()) SetTimer(Handle(), kRefreshNodeTimer, kRefreshAfterDropMs, nullptr);
+      return 0;
+    }
+    case WM_TIMER:
+      if (wparam == kRefreshNodeTimer) {
+        RefreshDroppedNodes();
+        return 0;
+      }
+      return TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);
     case WM_SIZE: {
       const LRESULT result = TcxBaseInnerTreeView::Dispatch(message, wparam, lparam);
       RequestVisibleDetails();

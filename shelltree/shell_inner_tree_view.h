@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/com_object.h"
 #include "framework/sync.h"
 #include "shellcore/drag_drop.h"
 #include "shellcore/gatherer.h"
@@ -51,6 +52,33 @@ inline constexpr LONG kShellChangeEvents = SHCNE_RENAMEITEM | SHCNE_CREATE | SHC
 // Posted by the tree to itself once shell notifications are waiting: they
 // are handled together, with one rebuild for the lot.
 inline constexpr UINT kHandleShellChanges = WM_APP + 0x0B40;
+
+// The refresh of a node after a drop waits this long for the shell to finish
+// with the dropped data, on a timer: the window goes on painting meanwhile.
+inline constexpr UINT_PTR kRefreshNodeTimer = 2;
+inline constexpr UINT kRefreshAfterDropMs = 100;
+
+class TcxCustomInnerShellTreeView;
+
+// The tree as an OLE drop target ({F688E250-96A6-4222-AF9D-049EB6E7D05B}):
+// every call goes to the tree, which hands it to the shell's drop target of
+// the node under the pointer.
+class TcxTreeDropTarget : public framework::TInterfacedObject<IDropTarget> {
+ public:
+  explicit TcxTreeDropTarget(TcxCustomInnerShellTreeView* tree) : tree_(tree) {}
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override;
+  // The tree goes: later calls answer that nothing can be dropped.
+  void Detach() { tree_ = nullptr; }
+
+ protected:
+  ~TcxTreeDropTarget() override = default;
+
+ private:
+  TcxCustomInnerShellTreeView* tree_;
+};
 
 // Registers `window` for `message` on the shell's changes under `id` (an
 // equal list does nothing; none unregisters). A failed registration keeps
@@ -118,6 +146,16 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void SaveView();
   void RestoreView();
   bool RegisteringNotify = false;
+
+  // Dragging out and dropping in.
+  void BeginOleDrag(TTreeNode node);
+  IDropTarget* OleDropTarget() const { return drop_target_.Get(); }
+  HRESULT DropEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect);
+  HRESULT DropOver(DWORD keys, POINTL point, DWORD* effect);
+  HRESULT DropLeave();
+  HRESULT DropData(IDataObject* data, DWORD keys, POINTL point, DWORD* effect);
+  TTreeNode DropHighlightNode() const { return drop_highlight_node_; }
+  bool Dragging() const { return drag_data_ != nullptr; }
   void UpdateTipStyle();
   bool ShowInfoTips() const { return show_info_tips_; }
   void SetShowInfoTips(bool value);
@@ -181,6 +219,7 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void Click() override;
   void DblClick() override;
   void NodeDeleted(TTreeNode node, void* data) override;
+  void BeginDrag(TTreeNode node, bool right_button) override;
   // The shell's menu for the node at a client point.
   bool ContextPopup(POINT client) override;
   void GetInfoTip(TTreeNode node, wchar_t* buffer, int capacity) override;
@@ -200,6 +239,15 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   void SelectId(LPITEMIDLIST id);
   // The producer read-locked for a menu goes while the menu is up.
   void ReleaseMenuProducer();
+  // Drop target helpers: the node's shell drop target under the pointer.
+  bool PickDropTarget(POINTL screen);
+  Microsoft::WRL::ComPtr<IDropTarget> NodeDropTarget(TTreeNode node);
+  HRESULT ReleaseDropTarget();
+  void SetDropHighlight(TTreeNode node);
+  void ApplyDefaultEffect(DWORD keys, DWORD* effect);
+  void RegisterDropTarget();
+  void RevokeDropTarget();
+  void RefreshDroppedNodes();
 
   void RootResolved();
   void RootSettingsChanged();
@@ -223,6 +271,15 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   TTreeNode last_top_item_ = nullptr;
   TcxNotifyRegistration notify_registration_;
   TcxShellTreeItemProducer* menu_producer_ = nullptr;  // read-locked while its menu is up
+  Microsoft::WRL::ComPtr<TcxTreeDropTarget> drop_target_;
+  bool drop_target_registered_ = false;
+  Microsoft::WRL::ComPtr<IDataObject> drag_data_;
+  Microsoft::WRL::ComPtr<IDropTarget> current_drop_target_;
+  TTreeNode drop_highlight_node_ = nullptr;
+  TTreeNode drag_node_ = nullptr;
+  TTreeNode drag_parent_node_ = nullptr;
+  bool right_button_drag_ = false;
+  std::vector<TTreeNode> dropped_nodes_;  // refreshed when the timer comes
   std::vector<TShellChange> pending_changes_;
   bool changes_posted_ = false;
   int saved_top_index_ = -1;

@@ -2,6 +2,8 @@
 // while the menu's own loop runs: dismissed, a command chosen, and the
 // clicked item's parent removed while the menu is up.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -116,6 +118,69 @@ TEST(TreeMenu, ADismissedMenuRunsNothingAndLeavesNoLockOrFlag) {
   EXPECT_EQ(tree.MenuProducer(), nullptr);
   EXPECT_EQ(tree.ProducerOf(tree.FirstNode())->ItemsGuard().ReadDepthHere(), 0);
   EXPECT_NE(GetFileAttributesW(fixture.Join(L"game.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Chooses the menu item whose text holds `wanted` with the keyboard, as a
+// user does: down to it, then Enter.
+void Choose(HWND menu_window, const std::wstring& wanted) {
+  const auto menu = reinterpret_cast<HMENU>(SendMessageW(menu_window, kGetMenuHandle, 0, 0));
+  int downs = 0;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    if ((info.fType & MFT_SEPARATOR) || (info.fState & MFS_DISABLED)) continue;
+    ++downs;
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    std::wstring plain;
+    for (const wchar_t* c = text; *c; ++c)
+      if (*c != L'&') plain += *c;
+    if (plain.find(wanted) == std::wstring::npos) continue;
+    for (int d = 0; d < downs; ++d) PressKey(menu_window, VK_DOWN);
+    PressKey(menu_window, VK_RETURN);
+    return;
+  }
+  PressKey(menu_window, VK_ESCAPE);
+}
+
+// The files a data object on the clipboard names, as the shell's Copy puts it there.
+std::vector<std::wstring> ClipboardFiles() {
+  std::vector<std::wstring> files;
+  Microsoft::WRL::ComPtr<IDataObject> data;
+  if (FAILED(OleGetClipboard(&data)) || !data) return files;
+  FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (FAILED(data->GetData(&format, &medium))) return files;
+  const auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    wchar_t path[MAX_PATH] = {};
+    DragQueryFileW(drop, i, path, MAX_PATH);
+    files.push_back(path);
+  }
+  GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+  return files;
+}
+
+TEST(TreeMenu, AChosenCommandIsCarriedOutByTheShell) {
+  test_support::Watchdog watchdog("tree menu test", 60000);
+  TreeFixture fixture;
+  MakeFile(fixture.Join(L"game.zip"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  tree.Expand(tree.FirstNode());
+  OleSetClipboard(nullptr);
+  MenuDriver driver([](HWND menu) { Choose(menu, L"Copy"); });
+  RightClick(tree, LabelCentre(tree, fixture.Child(tree.FirstNode(), L"game.zip")));
+  driver.Join();
+  Pump();
+  ASSERT_TRUE(driver.seen);
+  EXPECT_EQ(ClipboardFiles(), std::vector<std::wstring>{fixture.Join(L"game.zip")});
+  EXPECT_FALSE(tree.MenuShowing);
+  EXPECT_EQ(tree.MenuProducer(), nullptr);
 }
 
 TEST(TreeMenu, TheParentGoingWhileTheMenuIsUpLeavesNoLockHeld) {
