@@ -74,11 +74,13 @@ XmlTree::TextHandle XmlTree::InternName(std::string_view name, const char* what)
 
 std::optional<XmlTree::LayoutCode> XmlTree::FindLayout(std::string_view indent, std::string_view line_break) {
   for (std::size_t i = 0; i < layouts_.size(); ++i) {
-    if (arena_.View(layouts_[i].indent) == indent && arena_.View(layouts_[i].line_break) == line_break)
+    if (layouts_[i].indent_value == indent && layouts_[i].line_break_value == line_break)
       return static_cast<LayoutCode>(i + 1);
   }
   if (layouts_.size() == kLayoutLimit) return std::nullopt;
-  layouts_.push_back({StoreValue(indent), StoreValue(line_break)});
+  const TextHandle indent_handle = StoreValue(indent);
+  const TextHandle line_break_handle = StoreValue(line_break);
+  layouts_.push_back({indent_handle, line_break_handle, arena_.View(indent_handle), arena_.View(line_break_handle)});
   return static_cast<LayoutCode>(layouts_.size());
 }
 
@@ -181,7 +183,7 @@ XmlNode XmlNode::Child(std::size_t index) const {
 
 std::size_t XmlNode::Level() const {
   std::size_t level = 0;
-  for (auto node = Parent(); node; node = node->Parent()) ++level;
+  for (XmlTree::NodeId id = tree_->ParentOf(id_); id != XmlTree::kNone; id = tree_->ParentOf(id)) ++level;
   return level;
 }
 
@@ -218,6 +220,11 @@ void XmlNode::CheckInsertion(XmlNode child, std::optional<XmlNode> before) const
 
 XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
   CheckInsertion(child, before);
+  Link(child, before);
+  return child;
+}
+
+void XmlNode::Link(XmlNode child, std::optional<XmlNode> before) {
   XmlTree& tree = *tree_;
   XmlTree::Container& children = tree.ContainerOf(id_);
   XmlTree::Record& added = tree.At(child.id_);
@@ -242,7 +249,6 @@ XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
     added.link = before->id_;
   }
   if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = id_;
-  return child;
 }
 
 XmlNode XmlNode::AppendIndented(XmlNode child, std::string_view indent, std::string_view line_break) {
@@ -259,7 +265,7 @@ XmlNode XmlNode::AppendIndented(XmlNode child, std::string_view indent, std::str
     AppendChild(tree.CreateText(line_break));
     return child;
   }
-  AppendChild(child);
+  Link(child, std::nullopt);
   tree.layout_of_[tree.At(child.id_).payload] =
       *number | XmlTree::kBefore | XmlTree::kAfter | (opening ? XmlTree::kOpening : 0);
   return child;

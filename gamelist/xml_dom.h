@@ -86,6 +86,8 @@ class XmlNode {
   XmlNode(XmlTree* tree, std::uint32_t id) : tree_(tree), id_(id) {}
   // Throws unless `child` may be inserted here before `before`.
   void CheckInsertion(XmlNode child, std::optional<XmlNode> before) const;
+  // Inserts `child` as InsertBefore does, once CheckInsertion allowed it.
+  void Link(XmlNode child, std::optional<XmlNode> before);
 
   XmlTree* tree_;
   std::uint32_t id_;
@@ -141,6 +143,9 @@ class XmlTree {
   struct Layout {
     TextHandle indent;
     TextHandle line_break;
+    // Their values, at hand for every element the layout surrounds.
+    std::string_view indent_value;
+    std::string_view line_break_value;
   };
   // An element's layout, beside its container entry: the number of its
   // layout in layouts_, from 1, and which of its texts are still implicit.
@@ -248,15 +253,15 @@ void XmlNode::VisitChildren(OnText&& text, OnNode&& node) const {
     const XmlTree::LayoutCode code = tree.LayoutOf(id);
     if (code & XmlTree::kBefore) {
       const XmlTree::Layout& layout = tree.LayoutFor(code);
-      if (code & XmlTree::kOpening) text(tree.arena_.View(layout.line_break));
-      text(tree.arena_.View(layout.indent));
+      if (code & XmlTree::kOpening) text(layout.line_break_value);
+      text(layout.indent_value);
     }
     if (static_cast<XmlNodeType>(record.type) == XmlNodeType::Text) {
       text(tree.arena_.View(record.payload));
     } else {
       node(XmlNode(tree_, id));
     }
-    if (code & XmlTree::kAfter) text(tree.arena_.View(tree.LayoutFor(code).line_break));
+    if (code & XmlTree::kAfter) text(tree.LayoutFor(code).line_break_value);
     id = record.link & XmlTree::kParentLink ? XmlTree::kNone : record.link;
   }
 }
