@@ -51,6 +51,8 @@ class XmlNode {
   std::optional<XmlNode> Parent() const;
   inline std::optional<XmlNode> FirstChild() const;
   inline std::optional<XmlNode> NextSibling() const;
+  // Whether FirstChild finds a child, without making implicit layout into
+  // nodes.
   bool HasChildren() const;
   // Children are a linked list: these two walk it. Visit children with
   // FirstChild and NextSibling.
