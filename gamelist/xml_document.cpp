@@ -115,14 +115,9 @@ XmlNode TXMLDocument::AppendChild(XmlNode parent, std::string_view name) {
   if (!options_.Contains(doNodeAutoIndent) || parent.Type() == XmlNodeType::Document)
     return parent.AppendChild(element);
 
-  std::string closing = "\r\n";
-  for (std::size_t i = 1, level = parent.Level(); i < level; ++i) closing += indent_;
-  XmlTree& tree = parent.Tree();
-  if (!parent.FirstChild()) parent.AppendChild(tree.CreateText(closing));
-  parent.AppendChild(tree.CreateText(indent_));
-  parent.AppendChild(element);
-  parent.AppendChild(tree.CreateText(closing));
-  return element;
+  std::string line_break = "\r\n";
+  for (std::size_t i = 1, level = parent.Level(); i < level; ++i) line_break += indent_;
+  return parent.AppendIndented(element, indent_, line_break);
 }
 
 void TXMLDocument::SetText(XmlNode element, std::string_view text) {

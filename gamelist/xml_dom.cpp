@@ -49,7 +49,9 @@ XmlTree::NodeId XmlTree::NewNode(XmlNodeType type, std::size_t payload) {
 
 XmlTree::NodeId XmlTree::NewContainer(XmlNodeType type, TextHandle name) {
   if (containers_.Size() >= kPayloadLimit) throw GamelistError("the XML document has too many elements");
-  return NewNode(type, containers_.Append({name, kNone, kNone, kNone}));
+  const std::size_t entry = containers_.Append({name, kNone, kNone, kNone});
+  layout_of_.Append(0);
+  return NewNode(type, entry);
 }
 
 XmlTree::TextHandle XmlTree::StoreValue(std::string_view value) {
@@ -70,6 +72,47 @@ XmlTree::TextHandle XmlTree::InternName(std::string_view name, const char* what)
   return handle;
 }
 
+std::optional<XmlTree::LayoutCode> XmlTree::FindLayout(std::string_view indent, std::string_view line_break) {
+  for (std::size_t i = 0; i < layouts_.size(); ++i) {
+    if (layouts_[i].indent_value == indent && layouts_[i].line_break_value == line_break)
+      return static_cast<LayoutCode>(i + 1);
+  }
+  if (layouts_.size() == kLayoutLimit) return std::nullopt;
+  const TextHandle indent_handle = StoreValue(indent);
+  const TextHandle line_break_handle = StoreValue(line_break);
+  layouts_.push_back({indent_handle, line_break_handle, arena_.View(indent_handle), arena_.View(line_break_handle)});
+  return static_cast<LayoutCode>(layouts_.size());
+}
+
+// The new texts are made before anything is relinked, so that a failure to
+// make one leaves the children as they were.
+XmlTree::NodeId XmlTree::MaterializeBefore(NodeId element, NodeId previous) {
+  LayoutCode& code = layout_of_[At(element).payload];
+  const Layout& layout = LayoutFor(code);
+  const NodeId indent = NewNode(XmlNodeType::Text, layout.indent);
+  const NodeId opening = code & kOpening ? NewNode(XmlNodeType::Text, layout.line_break) : kNone;
+  const NodeId first = opening != kNone ? opening : indent;
+  if (previous == kNone) {
+    ContainerOf(ContainerOf(element).parent).first_child = first;
+  } else {
+    At(previous).link = first;
+  }
+  if (opening != kNone) At(opening).link = indent;
+  At(indent).link = element;
+  code &= static_cast<LayoutCode>(~(kOpening | kBefore));
+  return indent;
+}
+
+void XmlTree::MaterializeAfter(NodeId element) {
+  LayoutCode& code = layout_of_[At(element).payload];
+  const NodeId line_break = NewNode(XmlNodeType::Text, LayoutFor(code).line_break);
+  Record& record = At(element);
+  At(line_break).link = record.link;
+  if (record.link & kParentLink) ContainerOf(ContainerOf(element).parent).last_child = line_break;
+  record.link = line_break;
+  code &= static_cast<LayoutCode>(~kAfter);
+}
+
 XmlTree::NodeId XmlTree::ParentOf(NodeId id) {
   if (IsContainer(id)) return ContainerOf(id).parent;
   Link link = At(id).link;
@@ -79,6 +122,7 @@ XmlTree::NodeId XmlTree::ParentOf(NodeId id) {
 
 XmlTree::NodeId XmlTree::PreviousSibling(NodeId parent, NodeId id) {
   NodeId previous = ContainerOf(parent).first_child;
+  if (previous == id) return kNone;
   while (At(previous).link != id) previous = At(previous).link;
   return previous;
 }
@@ -139,13 +183,17 @@ XmlNode XmlNode::Child(std::size_t index) const {
 
 std::size_t XmlNode::Level() const {
   std::size_t level = 0;
-  for (auto node = Parent(); node; node = node->Parent()) ++level;
+  for (XmlTree::NodeId id = tree_->ParentOf(id_); id != XmlTree::kNone; id = tree_->ParentOf(id)) ++level;
   return level;
 }
 
-XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
+bool XmlNode::HasChildren() const {
+  return tree_->IsContainer(id_) && tree_->ContainerOf(id_).first_child != XmlTree::kNone;
+}
+
+void XmlNode::CheckInsertion(XmlNode child, std::optional<XmlNode> before) const {
   if (child.tree_ != tree_) throw GamelistError("the node belongs to another document");
-  XmlTree& tree = *tree_;
+  const XmlTree& tree = *tree_;
   const XmlNodeType type = Type();
   const XmlNodeType child_type = child.Type();
   if (child_type == XmlNodeType::Document) throw GamelistError("a document cannot be a child");
@@ -153,7 +201,7 @@ XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
     throw GamelistError("a text or processing instruction cannot hold children");
   if (tree.At(child.id_).link != XmlTree::kNone) throw GamelistError("the node already has a parent; remove it first");
   if (child == *this) throw GamelistError("a node cannot be placed inside itself");
-  if (child.FirstChild()) {  // only then can it be one of this node's ancestors
+  if (child.HasChildren()) {  // only then can it be one of this node's ancestors
     for (auto node = Parent(); node; node = node->Parent())
       if (*node == child) throw GamelistError("a node cannot be placed inside itself");
   }
@@ -168,10 +216,20 @@ XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
     }
   }
   if (before && before->Parent() != *this) throw GamelistError("the node is not a child of this node");
+}
 
+XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
+  CheckInsertion(child, before);
+  Link(child, before);
+  return child;
+}
+
+void XmlNode::Link(XmlNode child, std::optional<XmlNode> before) {
+  XmlTree& tree = *tree_;
   XmlTree::Container& children = tree.ContainerOf(id_);
   XmlTree::Record& added = tree.At(child.id_);
   if (!before) {
+    // The last child keeps the text implicit after it: the new one follows that.
     if (children.last_child == XmlTree::kNone) {
       children.first_child = child.id_;
     } else {
@@ -180,14 +238,36 @@ XmlNode XmlNode::InsertBefore(XmlNode child, std::optional<XmlNode> before) {
     children.last_child = child.id_;
     added.link = XmlTree::kParentLink | id_;
   } else {
-    if (children.first_child == before->id_) {
+    XmlTree::NodeId previous = tree.PreviousSibling(id_, before->id_);
+    // `child` goes between `before` and the texts laid before it.
+    if (tree.LayoutOf(before->id_) & XmlTree::kBefore) previous = tree.MaterializeBefore(before->id_, previous);
+    if (previous == XmlTree::kNone) {
       children.first_child = child.id_;
     } else {
-      tree.At(tree.PreviousSibling(id_, before->id_)).link = child.id_;
+      tree.At(previous).link = child.id_;
     }
     added.link = before->id_;
   }
   if (tree.IsContainer(child.id_)) tree.ContainerOf(child.id_).parent = id_;
+}
+
+XmlNode XmlNode::AppendIndented(XmlNode child, std::string_view indent, std::string_view line_break) {
+  CheckInsertion(child, std::nullopt);
+  XmlTree& tree = *tree_;
+  const bool opening = !HasChildren();
+  // Only an element records a layout, and only an element can hold texts.
+  const bool elements = Type() == XmlNodeType::Element && child.Type() == XmlNodeType::Element;
+  const std::optional<XmlTree::LayoutCode> number = elements ? tree.FindLayout(indent, line_break) : std::nullopt;
+  if (!number) {
+    if (opening) AppendChild(tree.CreateText(line_break));
+    AppendChild(tree.CreateText(indent));
+    AppendChild(child);
+    AppendChild(tree.CreateText(line_break));
+    return child;
+  }
+  Link(child, std::nullopt);
+  tree.layout_of_[tree.At(child.id_).payload] =
+      *number | XmlTree::kBefore | XmlTree::kAfter | (opening ? XmlTree::kOpening : 0);
   return child;
 }
 
@@ -196,8 +276,12 @@ XmlNode XmlNode::RemoveChild(XmlNode child) {
   XmlTree& tree = *tree_;
   XmlTree::Container& children = tree.ContainerOf(id_);
   XmlTree::Record& removed = tree.At(child.id_);
-  const bool first = children.first_child == child.id_;
-  const XmlTree::NodeId previous = first ? XmlTree::kNone : tree.PreviousSibling(id_, child.id_);
+  // The texts laid around it stay where they are.
+  const XmlTree::LayoutCode code = tree.LayoutOf(child.id_);
+  if (code & XmlTree::kAfter) tree.MaterializeAfter(child.id_);
+  XmlTree::NodeId previous = tree.PreviousSibling(id_, child.id_);
+  if (code & XmlTree::kBefore) previous = tree.MaterializeBefore(child.id_, previous);
+  const bool first = previous == XmlTree::kNone;
   const bool last = children.last_child == child.id_;
   if (first) {
     children.first_child = last ? XmlTree::kNone : removed.link;

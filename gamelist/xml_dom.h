@@ -13,6 +13,12 @@
 // interned, each distinct one stored once. Most nodes of a gamelist are
 // texts, so a text costs its record and its characters only. XmlNode is a
 // handle to a record: cheap to copy, valid as long as its tree.
+//
+// The white space that auto-indent lays around an element (AppendIndented)
+// is at first no node at all: the element records which of a few shared
+// layouts surrounds it, for the serialiser to write. Any node API that would
+// reach one of those texts makes the element's layout into text nodes first,
+// so every answer is the one the texts as nodes would give.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,6 +51,9 @@ class XmlNode {
   std::optional<XmlNode> Parent() const;
   inline std::optional<XmlNode> FirstChild() const;
   inline std::optional<XmlNode> NextSibling() const;
+  // Whether FirstChild finds a child, without making implicit layout into
+  // nodes.
+  bool HasChildren() const;
   // Children are a linked list: these two walk it. Visit children with
   // FirstChild and NextSibling.
   std::size_t ChildCount() const;
@@ -58,15 +67,29 @@ class XmlNode {
   // element under the document, and a node placed inside itself.
   XmlNode InsertBefore(XmlNode child, std::optional<XmlNode> before);
   XmlNode AppendChild(XmlNode child) { return InsertBefore(child, std::nullopt); }
+  // Appends `child` as auto-indent lays it out: a text `line_break` first
+  // when this node has no children yet, a text `indent`, `child`, a text
+  // `line_break`. Refuses what AppendChild refuses, before appending anything.
+  XmlNode AppendIndented(XmlNode child, std::string_view indent, std::string_view line_break);
   // The removed node stays in the tree without a parent and may be inserted
   // again.
   XmlNode RemoveChild(XmlNode child);
+
+  // Calls `text` with the value of every text child, the implicit layout
+  // included, and `node` with every other child, in document order, without
+  // making the layout into nodes: for a serialiser.
+  template <typename OnText, typename OnNode>
+  void VisitChildren(OnText&& text, OnNode&& node) const;
 
   bool operator==(const XmlNode&) const = default;
 
  private:
   friend class XmlTree;
   XmlNode(XmlTree* tree, std::uint32_t id) : tree_(tree), id_(id) {}
+  // Throws unless `child` may be inserted here before `before`.
+  void CheckInsertion(XmlNode child, std::optional<XmlNode> before) const;
+  // Inserts `child` as InsertBefore does, once CheckInsertion allowed it.
+  void Link(XmlNode child, std::optional<XmlNode> before);
 
   XmlTree* tree_;
   std::uint32_t id_;
@@ -117,6 +140,26 @@ class XmlTree {
     TextHandle target;
     TextHandle data;
   };
+  // The texts auto-indent puts around an element: `indent` before it,
+  // `line_break` after it and, for an element that came first, also before.
+  struct Layout {
+    TextHandle indent;
+    TextHandle line_break;
+    // Their values, at hand for every element the layout surrounds.
+    std::string_view indent_value;
+    std::string_view line_break_value;
+  };
+  // An element's layout, beside its container entry: the number of its
+  // layout in layouts_, from 1, and which of its texts are still implicit.
+  // The texts before it and the one after it become nodes separately: the
+  // one after needs no walk to the element's previous sibling. Beyond
+  // kLayoutLimit distinct layouts the texts are plain nodes.
+  using LayoutCode = std::uint8_t;
+  static constexpr LayoutCode kOpening = 0x80;  // it came first: a line break before the indent
+  static constexpr LayoutCode kBefore = 0x40;   // the texts before it are implicit
+  static constexpr LayoutCode kAfter = 0x20;    // the text after it is implicit
+  static constexpr LayoutCode kLayoutNumber = 0x1F;
+  static constexpr std::size_t kLayoutLimit = kLayoutNumber;
 
   NodeId NewNode(XmlNodeType type, std::size_t payload);
   NodeId NewContainer(XmlNodeType type, TextHandle name);
@@ -124,21 +167,35 @@ class XmlTree {
   TextHandle StoreValue(std::string_view value);
   // Checks a name the first time it is seen.
   TextHandle InternName(std::string_view name, const char* what);
+  // The number of the layout of these texts, from 1; none when no more fit.
+  std::optional<LayoutCode> FindLayout(std::string_view indent, std::string_view line_break);
+  // 0 for anything but an element laid out by AppendIndented.
+  LayoutCode LayoutOf(NodeId id) const { return IsContainer(id) ? layout_of_[nodes_[id].payload] : 0; }
+  const Layout& LayoutFor(LayoutCode code) const { return layouts_[(code & kLayoutNumber) - 1]; }
+  // Make the implicit texts before or after `element` into nodes in their
+  // place; `previous` is its previous sibling, kNone for the first. Returns
+  // the element's new previous sibling.
+  NodeId MaterializeBefore(NodeId element, NodeId previous);
+  void MaterializeAfter(NodeId element);
 
   Record& At(NodeId id) { return nodes_[id]; }
+  const Record& At(NodeId id) const { return nodes_[id]; }
   bool IsContainer(NodeId id) const {
     const auto type = static_cast<XmlNodeType>(nodes_[id].type);
     return type == XmlNodeType::Element || type == XmlNodeType::Document;
   }
   Container& ContainerOf(NodeId id) { return containers_[nodes_[id].payload]; }
+  const Container& ContainerOf(NodeId id) const { return containers_[nodes_[id].payload]; }
   // kNone when `id` is outside the tree.
   NodeId ParentOf(NodeId id);
   // Siblings link forward only, so this walks from the first child; `id` is
-  // a child of `parent` other than the first.
+  // a child of `parent`. kNone for the first.
   NodeId PreviousSibling(NodeId parent, NodeId id);
 
   BlockVector<Record> nodes_;
   BlockVector<Container> containers_;
+  BlockVector<LayoutCode> layout_of_;  // per container entry
+  std::vector<Layout> layouts_;
   std::vector<Instruction> instructions_;
   TextArena arena_{kPayloadLimit};
   std::unordered_map<std::string_view, TextHandle> names_;
@@ -172,16 +229,43 @@ std::string_view XmlNode::Value() const {
 }
 
 std::optional<XmlNode> XmlNode::FirstChild() const {
-  if (!tree_->IsContainer(id_)) return std::nullopt;
-  const XmlTree::NodeId first = tree_->ContainerOf(id_).first_child;
+  XmlTree& tree = *tree_;
+  if (!tree.IsContainer(id_)) return std::nullopt;
+  const XmlTree::NodeId first = tree.ContainerOf(id_).first_child;
   if (first == XmlTree::kNone) return std::nullopt;
-  return XmlNode(tree_, first);
+  if (tree.LayoutOf(first) & XmlTree::kBefore) tree.MaterializeBefore(first, XmlTree::kNone);
+  return XmlNode(tree_, tree.ContainerOf(id_).first_child);
 }
 
 std::optional<XmlNode> XmlNode::NextSibling() const {
-  const XmlTree::Link link = tree_->At(id_).link;
+  XmlTree& tree = *tree_;
+  if (tree.LayoutOf(id_) & XmlTree::kAfter) tree.MaterializeAfter(id_);
+  const XmlTree::Link link = tree.At(id_).link;
   if (link == XmlTree::kNone || (link & XmlTree::kParentLink)) return std::nullopt;
-  return XmlNode(tree_, link);
+  if (tree.LayoutOf(link) & XmlTree::kBefore) tree.MaterializeBefore(link, id_);
+  return XmlNode(tree_, tree.At(id_).link);
+}
+
+template <typename OnText, typename OnNode>
+void XmlNode::VisitChildren(OnText&& text, OnNode&& node) const {
+  const XmlTree& tree = *tree_;
+  if (!tree.IsContainer(id_)) return;
+  for (XmlTree::NodeId id = tree.ContainerOf(id_).first_child; id != XmlTree::kNone;) {
+    const XmlTree::Record& record = tree.At(id);
+    const XmlTree::LayoutCode code = tree.LayoutOf(id);
+    if (code & XmlTree::kBefore) {
+      const XmlTree::Layout& layout = tree.LayoutFor(code);
+      if (code & XmlTree::kOpening) text(layout.line_break_value);
+      text(layout.indent_value);
+    }
+    if (static_cast<XmlNodeType>(record.type) == XmlNodeType::Text) {
+      text(tree.arena_.View(record.payload));
+    } else {
+      node(XmlNode(tree_, id));
+    }
+    if (code & XmlTree::kAfter) text(tree.LayoutFor(code).line_break_value);
+    id = record.link & XmlTree::kParentLink ? XmlTree::kNone : record.link;
+  }
 }
 
 }  // namespace gamelist

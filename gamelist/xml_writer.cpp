@@ -91,21 +91,13 @@ class Writer {
     const std::string_view name = element.Name();
     Put("<");
     Chars(name, false);
-    std::optional<XmlNode> child = element.FirstChild();
-    if (!child) {
+    if (!element.HasChildren()) {
       Put("/>");
       return;
     }
     Put(">");
-    for (; child; child = child->NextSibling()) {
-      // Most children are texts (the values and the layout between
-      // elements); they are written here rather than by a call each.
-      if (child->Type() == XmlNodeType::Text) {
-        Chars(child->Value(), true);
-      } else {
-        Node(*child);
-      }
-    }
+    element.VisitChildren([this](std::string_view text) { Chars(text, true); },
+                          [this](XmlNode child) { Node(child); });
     Put("</");
     Chars(name, false);
     Put(">");

@@ -136,4 +136,101 @@ TEST(XmlDom, InternedTextsStayApartFromNamesAndFromEachOther) {
   EXPECT_EQ(Bytes(tree), "<r>\t<a/>\t<a/>end</r>\r\n");
 }
 
+// AppendIndented may keep its white space implicit until a node API reaches
+// it. Two trees, one laid out by AppendIndented and one with the same texts
+// appended as nodes, must answer every step alike: edits beside and of the
+// layout, the bytes and, at the end, walks, values and parents. Only the
+// steps' own walks reach the layout before then.
+TEST(XmlDom, ImplicitLayoutAnswersAsTheTextsItStandsFor) {
+  struct Side {
+    XmlTree tree;
+    XmlNode root = tree.Document().AppendChild(tree.CreateElement("r"));
+    std::map<std::string, XmlNode> elements;
+    bool explicit_texts = false;
+
+    void Add(XmlNode parent, const std::string& name, const std::string& indent, const std::string& line_break) {
+      const XmlNode element = tree.CreateElement(name);
+      if (!explicit_texts) {
+        parent.AppendIndented(element, indent, line_break);
+      } else {
+        if (!parent.FirstChild()) parent.AppendChild(tree.CreateText(line_break));
+        parent.AppendChild(tree.CreateText(indent));
+        parent.AppendChild(element);
+        parent.AppendChild(tree.CreateText(line_break));
+      }
+      elements.emplace(name, element);
+    }
+  };
+  Side laid_out;
+  Side spelled_out;
+  spelled_out.explicit_texts = true;
+
+  // The n-th child of `parent` (a path of indexes from the root walked by
+  // FirstChild and NextSibling), so that both sides name the same node.
+  const auto at = [](Side& side, std::initializer_list<std::size_t> path) {
+    XmlNode node = side.root;
+    for (const std::size_t index : path) {
+      std::optional<XmlNode> child = node.FirstChild();
+      for (std::size_t i = 0; i < index; ++i) child = child->NextSibling();
+      node = *child;
+    }
+    return node;
+  };
+  const struct {
+    const char* what;
+    std::function<void(Side&)> act;
+  } steps[] = {
+      {"lay out", [](Side& s) {
+         s.Add(s.root, "a", "  ", "\r\n");
+         s.Add(s.root, "b", "  ", "\r\n");
+         s.Add(s.elements.at("a"), "c", "  ", "\r\n  ");
+         s.Add(s.root, "d", "\t", "\n");
+       }},
+      {"the text after an element reached from it",
+       [](Side& s) { s.elements.at("b").NextSibling()->SetValue("<after b>"); }},
+      {"a text appended after the last layout", [](Side& s) { s.root.AppendChild(s.tree.CreateText("tail")); }},
+      {"an element inserted before a laid-out one",
+       [](Side& s) { s.root.InsertBefore(s.tree.CreateElement("x"), s.elements.at("b")); }},
+      {"a laid-out element removed, its texts staying",
+       [&](Side& s) { s.root.RemoveChild(s.elements.at("a")); }},
+      {"the removed element inserted again, first",
+       [](Side& s) { s.root.InsertBefore(s.elements.at("a"), s.root.FirstChild()); }},
+      {"the first layout text reached and removed", [&](Side& s) { s.root.RemoveChild(at(s, {1})); }},
+      {"a layout text's value set", [&](Side& s) { at(s, {3}).SetValue("[indent]"); }},
+      {"an element appended after the others are gone", [&](Side& s) {
+         while (s.root.FirstChild()) s.root.RemoveChild(*s.root.FirstChild());
+         s.Add(s.root, "e", "  ", "\r\n");
+       }},
+  };
+  for (const auto& step : steps) {
+    step.act(laid_out);
+    step.act(spelled_out);
+    EXPECT_EQ(Bytes(laid_out.tree), Bytes(spelled_out.tree)) << step.what;
+  }
+  EXPECT_EQ(Bytes(laid_out.tree), "<r>\r\n  <e/>\r\n</r>\r\n");
+  EXPECT_EQ(Children(laid_out.root), Children(spelled_out.root));
+  EXPECT_EQ(laid_out.root.ChildCount(), spelled_out.root.ChildCount());
+  EXPECT_EQ(Children(laid_out.elements.at("a")), "'\r\n  ' '  ' c '\r\n  '");
+}
+
+// Each distinct pair of indent and line break is one shared layout; past as
+// many as the tree keeps, the texts are plain nodes and read the same.
+TEST(XmlDom, ManyDistinctLayoutsAllReadBack) {
+  XmlTree tree;
+  XmlNode root = tree.Document().AppendChild(tree.CreateElement("r"));
+  std::string expected = "<r>";
+  std::string indent;
+  for (int i = 0; i < 100; ++i) {
+    indent += ' ';
+    const std::string line_break = "\n" + std::to_string(i % 7);
+    XmlNode child = root.AppendIndented(tree.CreateElement("c"), indent, line_break);
+    if (i == 0) expected += line_break;
+    expected += indent + "<c/>" + line_break;
+    EXPECT_EQ(child.NextSibling()->Value(), line_break) << i;
+  }
+  EXPECT_EQ(Bytes(tree), expected + "</r>\r\n");
+  EXPECT_EQ(root.ChildCount(), 301u);
+  EXPECT_EQ(root.Child(298).Value(), indent);
+}
+
 }  // namespace
