@@ -107,12 +107,12 @@ std::unique_ptr<TcxShellTreeItemProducer> TcxCustomInnerShellTreeView::CreatePro
 
 void TcxCustomInnerShellTreeView::RegisterProducer(TcxShellTreeItemProducer* producer) {
   framework::TCriticalSectionLock hold(producers_lock_);
-  producers_.push_back(producer);
+  producers_.insert(producer);
 }
 
 void TcxCustomInnerShellTreeView::UnregisterProducer(TcxShellTreeItemProducer* producer) {
   framework::TCriticalSectionLock hold(producers_lock_);
-  producers_.erase(std::remove(producers_.begin(), producers_.end(), producer), producers_.end());
+  producers_.erase(producer);
 }
 
 int TcxCustomInnerShellTreeView::ProducerCount() {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "framework/application.h"
@@ -262,7 +263,8 @@ class TcxCustomInnerShellTreeView : public TcxBaseInnerTreeView, public TcxShell
   std::unique_ptr<shellcore::TcxDragDropSettings> drag_drop_settings_;
   HIMAGELIST system_images_ = nullptr;
   framework::TCriticalSection producers_lock_;
-  std::vector<TcxShellTreeItemProducer*> producers_;
+  // A set: a large folder's thousands of producers come and go one by one.
+  std::unordered_set<TcxShellTreeItemProducer*> producers_;
   std::unique_ptr<shellcore::TcxShellItemsInfoGatherer> gatherer_;
   TcxShellDependentControl* linked_list_view_ = nullptr;
   std::unique_ptr<TcxShellTreeViewOptions> options_;
