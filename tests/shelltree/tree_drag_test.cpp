@@ -36,16 +36,27 @@ POINTL OnNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
 
 constexpr DWORD kAnyEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
-TEST(TreeDrop, NoModifierGivesTheDefaultEffectAndNoDraggingGivesNone) {
+// A tree over a folder holding an empty folder Target, shown with the root
+// open, and a file drop.zip in another folder to drag onto it.
+struct DropScene {
+  DropScene() {
+    MakeFile(Wide(outside.Join("drop.zip")));
+    MakeFolder(fixture.Join(L"Target"));
+    fixture.Show();
+    fixture.Tree().Expand(fixture.Tree().FirstNode());
+    target_node = fixture.Child(fixture.Tree().FirstNode(), L"Target");
+  }
   TreeFixture fixture;
   test_support::TempDir outside;
-  MakeFile(Wide(outside.Join("drop.zip")));
-  MakeFolder(fixture.Join(L"Target"));
-  fixture.Show();
+  TTreeNode target_node = nullptr;
+};
+
+TEST(TreeDrop, NoModifierGivesTheDefaultEffectAndNoDraggingGivesNone) {
+  DropScene scene;
+  TreeFixture& fixture = scene.fixture;
   auto& tree = fixture.Tree();
-  tree.Expand(tree.FirstNode());
-  const TTreeNode target_node = fixture.Child(tree.FirstNode(), L"Target");
-  const ComPtr<IDataObject> data = FileData(Wide(outside.Path()), L"drop.zip");
+  const TTreeNode target_node = scene.target_node;
+  const ComPtr<IDataObject> data = FileData(Wide(scene.outside.Path()), L"drop.zip");
   ASSERT_TRUE(data);
   IDropTarget* target = tree.OleDropTarget();
   ASSERT_NE(target, nullptr);
@@ -71,17 +82,14 @@ TEST(TreeDrop, NoModifierGivesTheDefaultEffectAndNoDraggingGivesNone) {
 }
 
 TEST(TreeDrop, ADroppedFileArrivesAndTheNodeShowsItAfterTheRefresh) {
-  TreeFixture fixture;
-  test_support::TempDir outside;
-  MakeFile(Wide(outside.Join("drop.zip")));
-  MakeFolder(fixture.Join(L"Target"));
-  fixture.Show();
+  DropScene scene;
+  TreeFixture& fixture = scene.fixture;
   auto& tree = fixture.Tree();
-  tree.Expand(tree.FirstNode());
-  const TTreeNode target_node = fixture.Child(tree.FirstNode(), L"Target");
+  const TTreeNode target_node = scene.target_node;
+  const std::string source = scene.outside.Join("drop.zip");
   tree.Expand(target_node);
   ASSERT_EQ(tree.ChildCount(target_node), 0);
-  const ComPtr<IDataObject> data = FileData(Wide(outside.Path()), L"drop.zip");
+  const ComPtr<IDataObject> data = FileData(Wide(scene.outside.Path()), L"drop.zip");
   ASSERT_TRUE(data);
   IDropTarget* target = tree.OleDropTarget();
 
@@ -93,7 +101,7 @@ TEST(TreeDrop, ADroppedFileArrivesAndTheNodeShowsItAfterTheRefresh) {
   EXPECT_EQ(tree.DropHighlightNode(), nullptr);
   // Wine's folders accept the drop but only log the copy they would make
   // ("fixme: ISFDropTarget_Drop"): the file is put there as the shell would.
-  ASSERT_TRUE(CopyFileW(Wide(outside.Join("drop.zip")).c_str(), fixture.Join(L"Target\\drop.zip").c_str(), TRUE));
+  ASSERT_TRUE(CopyFileW(Wide(source).c_str(), fixture.Join(L"Target\\drop.zip").c_str(), TRUE));
   EXPECT_EQ(tree.ChildCount(target_node), 0) << "the node is refreshed later, not inside the drop";
 
   int idle_passes = 0;
