@@ -29,6 +29,7 @@
 #include "shellcore/shell_common.h"
 #include "shelltree/shell_tree_view.h"
 #include "tests/support/tree_clicks.h"
+#include "tests/support/ui_host.h"
 
 namespace {
 
@@ -56,55 +57,16 @@ int BareEnumeration(const std::wstring& path) {
   return count;
 }
 
-class HostForm : public framework::TForm {
- public:
-  HostForm() : TForm(Description()) {}
+using test_support::HostForm;
 
- private:
-  static framework::TFormDescription Description() {
-    framework::TFormDescription description;
-    description.caption = L"tree bench";
-    description.width = 400;
-    description.height = 600;
-    description.font_name = L"Tahoma";
-    return description;
+// Every node the tree shows at once has its fetched record applied.
+bool VisibleDetailsShown(shelltree::TcxInnerShellTreeView& tree) {
+  TTreeNode node = tree.TopItem();
+  for (int i = 0; node && i < tree.VisibleCount(); ++i, node = tree.NextVisible(node)) {
+    const shellcore::TcxShellItemInfo* item = tree.ItemOfNode(node);
+    if (item && !item->ShownInView) return false;
   }
-};
-
-// Runs the loop with no input until every visible node shows its record.
-bool RunUntilVisibleShown(shelltree::TcxInnerShellTreeView& tree, DWORD limit_ms) {
-  bool met = false;
-  const int id = framework::Application->AddIdleHandler([&] {
-    TTreeNode node = tree.TopItem();
-    bool all = true;
-    for (int i = 0; node && i < tree.VisibleCount(); ++i, node = tree.NextVisible(node)) {
-      const shellcore::TcxShellItemInfo* item = tree.ItemOfNode(node);
-      if (item && !item->ShownInView) all = false;
-    }
-    if (all && !met) {
-      met = true;
-      framework::Application->Terminate();
-    }
-    return true;
-  });
-  const DWORD ui = GetCurrentThreadId();
-  const HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  const HANDLE limit = CreateThread(
-      nullptr, 0,
-      [](void* parameter) -> DWORD {
-        auto* args = static_cast<std::pair<HANDLE, std::pair<DWORD, DWORD>>*>(parameter);
-        if (WaitForSingleObject(args->first, args->second.second) == WAIT_TIMEOUT)
-          PostThreadMessageW(args->second.first, WM_QUIT, 0, 0);
-        return 0;
-      },
-      new std::pair<HANDLE, std::pair<DWORD, DWORD>>(stop, {ui, limit_ms}), 0, nullptr);
-  framework::Application->Run();
-  SetEvent(stop);
-  WaitForSingleObject(limit, INFINITE);
-  CloseHandle(limit);
-  CloseHandle(stop);
-  framework::Application->RemoveIdleHandler(id);
-  return met;
+  return true;
 }
 
 void TreeFigures(const std::wstring& folder, const wchar_t* mask) {
@@ -129,7 +91,7 @@ void TreeFigures(const std::wstring& folder, const wchar_t* mask) {
   const int nodes = tree.ChildCount(tree.FirstNode());
   const SIZE_T memory_after = bench::CommittedBytes();
   const Clock::time_point details_start = Clock::now();
-  const bool applied = RunUntilVisibleShown(tree, 30000);
+  const bool applied = test_support::RunUntil([&] { return VisibleDetailsShown(tree); }, 30000);
   const double details = Since(details_start);
   std::printf("  mask %-12ls %6d children shown in %7.3f s; bare enumeration of %d entries %7.3f s (%.2fx)\n",
               mask ? mask : L"(none)", nodes, shown, bare_count, bare, shown / bare);

@@ -87,11 +87,6 @@ void TPlatformTreeView::DestroyHandle() {
 
 void TPlatformTreeView::RecreateHandle() {
   const HWND parent = parent_;
-  recreating_ = true;
-  struct TDone {
-    bool& flag;
-    ~TDone() { flag = false; }
-  } done{recreating_};
   DestroyHandle();
   CreateHandle(parent);
 }

@@ -168,8 +168,6 @@ class TPlatformTreeView {
   virtual void CreateWnd() {}
   virtual void DestroyWnd() {}
   virtual void CreateParams(DWORD& style) { (void)style; }
-  // Whether the window is going away for good or being re-created.
-  bool Recreating() const { return recreating_; }
 
   // Events, as the platform reports them.
   virtual bool CanChange(TTreeNode node) { (void)node; return true; }
@@ -213,7 +211,6 @@ class TPlatformTreeView {
   int update_depth_ = 0;
   int change_delay_ = 0;
   bool right_click_select_ = false;
-  bool recreating_ = false;
   HIMAGELIST state_images_ = nullptr;
   TTreeNode right_click_node_ = nullptr;
   TTreeNode pending_change_ = nullptr;

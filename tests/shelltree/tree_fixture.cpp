@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "framework/application.h"
 #include "tests/support/tree_clicks.h"
 
@@ -26,21 +23,6 @@ void MakeFile(const std::wstring& path, const char* bytes) {
 }
 
 void MakeFolder(const std::wstring& path) { CreateDirectoryW(path.c_str(), nullptr); }
-
-namespace {
-
-framework::TFormDescription HostDescription() {
-  framework::TFormDescription description;
-  description.caption = L"tree host";
-  description.width = 400;
-  description.height = 500;
-  description.font_name = L"Tahoma";
-  return description;
-}
-
-}  // namespace
-
-HostForm::HostForm() : TForm(HostDescription()) {}
 
 bool TestTreeView::InnerMessageHook(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   if (on_any_message) on_any_message(message);
@@ -90,30 +72,5 @@ void ClickButton(shelltree::TcxInnerShellTreeView& tree, TTreeNode node) {
 }
 
 void Pump() { framework::Application->ProcessMessages(); }
-
-bool RunUntil(const std::function<bool()>& done, DWORD milliseconds) {
-  bool met = false;
-  const int id = framework::Application->AddIdleHandler([&] {
-    if (!met && done()) {
-      met = true;
-      framework::Application->Terminate();
-    }
-    return true;
-  });
-  // Ends the loop when the condition never comes; no message reaches the
-  // loop before then.
-  std::atomic<bool> finished{false};
-  const DWORD ui_thread = GetCurrentThreadId();
-  std::thread limit([&] {
-    for (DWORD waited = 0; waited < milliseconds && !finished; waited += 10) Sleep(10);
-    if (!finished) PostThreadMessageW(ui_thread, WM_QUIT, 0, 0);
-  });
-  framework::Application->Run();
-  finished = true;
-  limit.join();
-  framework::Application->RemoveIdleHandler(id);
-  Pump();  // a quit request posted too late is taken here
-  return met;
-}
 
 }  // namespace tree_test

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
 #include "shelltree/shell_tree_view.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui_host.h"
 
 namespace tree_test {
 
@@ -21,11 +21,8 @@ std::wstring Wide(const std::string& utf8);
 void MakeFile(const std::wstring& path, const char* bytes = "rom");
 void MakeFolder(const std::wstring& path);
 
-// A plain top-level window to put a tree on.
-class HostForm : public framework::TForm {
- public:
-  HostForm();
-};
+using test_support::HostForm;
+using test_support::RunUntil;
 
 // A test control: any inner tree from a factory, and the inner tree's
 // private messages seen by the container.
@@ -74,8 +71,5 @@ void ClickNode(shelltree::TcxInnerShellTreeView& tree, TTreeNode node);
 void ClickButton(shelltree::TcxInnerShellTreeView& tree, TTreeNode node);
 // Handles what is queued.
 void Pump();
-// Runs the application's loop, without any input, until `done` holds at an
-// idle moment; answers false when it did not within `milliseconds`.
-bool RunUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
 }  // namespace tree_test
