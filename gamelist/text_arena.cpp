@@ -17,8 +17,9 @@ TextArena::Handle TextArena::Store(std::string_view text) {
                         " MiB it can hold");
   if (!fits) {
     const std::size_t spanned = (needed + kBlockSize - 1) / kBlockSize;
-    allocations_.push_back(std::make_unique_for_overwrite<char[]>(spanned * kBlockSize));
-    for (std::size_t i = 0; i < spanned; ++i) blocks_.push_back(allocations_.back().get() + i * kBlockSize);
+    blocks_.reserve(blocks_.size() + spanned);  // before the piece, so that nothing fails after it
+    char* const piece = static_cast<char*>(pool_.Take(spanned * kBlockSize));
+    for (std::size_t i = 0; i < spanned; ++i) blocks_.push_back(piece + i * kBlockSize);
   }
   char* at = blocks_[start / kBlockSize] + start % kBlockSize;
   std::memcpy(at, &length, sizeof length);

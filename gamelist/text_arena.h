@@ -3,13 +3,15 @@
 // right after the one before in large blocks that live as long as the arena.
 // A text costs its bytes and four more, no heap block of its own, and is
 // named by a 32-bit handle (its position), so a node can hold it in a field
-// of its record; the whole document's text is freed at once.
+// of its record. The blocks come from a ChunkPool, which frees the whole
+// document's text at once.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "gamelist/chunk_pool.h"
 
 namespace gamelist {
 
@@ -20,14 +22,14 @@ class TextArena {
 
   // `capacity` bounds the positions, so that handles fit the field that
   // holds them.
-  explicit TextArena(std::size_t capacity) : capacity_(capacity) {}
+  TextArena(ChunkPool& pool, std::size_t capacity) : pool_(pool), capacity_(capacity) {}
   TextArena(const TextArena&) = delete;
   TextArena& operator=(const TextArena&) = delete;
 
   // Stores a copy. A text never straddles two blocks: one that does not fit
   // the current block's rest starts the next block, and one larger than a
-  // block gets an allocation of its own that spans as many block positions
-  // as it needs. Throws GamelistError when the arena is full.
+  // block gets a piece of the pool that spans as many block positions as it
+  // needs. Throws GamelistError when the arena is full.
   Handle Store(std::string_view text);
 
   std::string_view View(Handle handle) const {
@@ -38,10 +40,10 @@ class TextArena {
   }
 
  private:
+  ChunkPool& pool_;
   std::size_t capacity_;
-  std::vector<std::unique_ptr<char[]>> allocations_;
-  // The start of every kBlockSize positions; a large text's allocation
-  // stands for several consecutive entries.
+  // The start of every kBlockSize positions; a large text's piece stands for
+  // several consecutive entries.
   std::vector<char*> blocks_;
   std::size_t next_ = 0;  // the position the next text goes to
 };

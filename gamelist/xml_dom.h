@@ -192,12 +192,13 @@ class XmlTree {
   // a child of `parent`. kNone for the first.
   NodeId PreviousSibling(NodeId parent, NodeId id);
 
-  BlockVector<Record> nodes_;
-  BlockVector<Container> containers_;
-  BlockVector<LayoutCode> layout_of_;  // per container entry
+  ChunkPool pool_;  // first: what the rest keeps lives in it
+  BlockVector<Record> nodes_{pool_};
+  BlockVector<Container> containers_{pool_};
+  BlockVector<LayoutCode> layout_of_{pool_};  // per container entry
   std::vector<Layout> layouts_;
   std::vector<Instruction> instructions_;
-  TextArena arena_{kPayloadLimit};
+  TextArena arena_{pool_, kPayloadLimit};
   std::unordered_map<std::string_view, TextHandle> names_;
   std::unordered_map<std::string_view, TextHandle> spaces_;
 };

@@ -37,7 +37,8 @@ TEST(TextArena, ATextNeverStraddlesABlockAndEveryOneReadsBackWhole) {
       {500, kBlock - kPrefix + 1},  // larger than a block: spans two
       {500, 3 * kBlock + 17},       // spans four
   };
-  TextArena arena(std::size_t{1} << 30);
+  gamelist::ChunkPool pool;
+  TextArena arena(pool, std::size_t{1} << 30);
   std::vector<std::pair<TextArena::Handle, std::string>> stored;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     // A text of a whole block fills one of its own, whatever the case before
@@ -58,7 +59,8 @@ TEST(TextArena, ATextNeverStraddlesABlockAndEveryOneReadsBackWhole) {
 }
 
 TEST(TextArena, RefusesATextBeyondItsCapacityAndKeepsWhatItHolds) {
-  TextArena arena(100);
+  gamelist::ChunkPool pool;
+  TextArena arena(pool, 100);
   const TextArena::Handle first = arena.Store(Text(60, 1));
   EXPECT_THROW(arena.Store(Text(40, 2)), gamelist::GamelistError);  // 60 + 4 + 40 + 4 > 100
   const TextArena::Handle second = arena.Store(Text(32, 3));         // exactly 100
