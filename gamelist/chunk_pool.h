@@ -23,6 +23,7 @@ class ChunkPool {
   ChunkPool() = default;
   ChunkPool(const ChunkPool&) = delete;
   ChunkPool& operator=(const ChunkPool&) = delete;
+  ~ChunkPool();
 
   // `bytes` of uninitialised memory aligned to kAlignment, valid as long as
   // the pool. A request larger than the chunk in turn gets a chunk of its
@@ -41,6 +42,7 @@ class ChunkPool {
     ~SystemChunk();
 
     char* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
 
    private:
     char* data_;

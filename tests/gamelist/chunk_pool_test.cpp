@@ -40,4 +40,15 @@ TEST(ChunkPool, BlocksAreAlignedApartAndKeepTheirBytes) {
   }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer build guards the pool's blocks as it guards heap blocks.
+TEST(ChunkPoolDeathTest, AWritePastABlockIsCaughtUnderAddressSanitizer) {
+  ChunkPool pool;
+  auto* const block = static_cast<volatile char*>(pool.Take(100));
+  pool.Take(100);
+  block[99] = 1;
+  EXPECT_DEATH(block[100] = 1, "use-after-poison");
+}
+#endif
+
 }  // namespace
