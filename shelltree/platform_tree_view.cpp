@@ -1,5 +1,9 @@
 #include "shelltree/platform_tree_view.h"
 
+#include <windowsx.h>
+
+#include <cstring>
+
 #include "framework/application.h"
 #include "framework/system_error.h"
 
@@ -138,6 +142,26 @@ LRESULT TPlatformTreeView::DefaultHandler(UINT message, WPARAM wparam, LPARAM lp
 
 LRESULT TPlatformTreeView::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_RBUTTONDOWN) right_pressed_at_ = POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  // Shift+F10 becomes the context-menu request the system makes of it, here,
+  // because Wine's tree drops the key; the platform never sees it, so it
+  // cannot make a second. (The menu key's request comes from the system.)
+  if (message == WM_SYSKEYDOWN && wparam == VK_F10 && !(HIWORD(lparam) & KF_ALTDOWN) && GetKeyState(VK_SHIFT) < 0 &&
+      GetKeyState(VK_CONTROL) >= 0) {
+    SendMessageW(handle_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(handle_), MAKELPARAM(-1, -1));
+    return 0;
+  }
+  if (message == WM_CONTEXTMENU && GET_X_LPARAM(lparam) == -1 && GET_Y_LPARAM(lparam) == -1) {
+    // From the keyboard (Shift+F10, the menu key): the selected node's menu,
+    // at its label, brought into view first.
+    if (const TTreeNode node = PlatformSelected()) {
+      SendMessageW(handle_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+      RECT label{};
+      std::memcpy(&label, &node, sizeof node);  // the message takes the node in the rectangle
+      if (SendMessageW(handle_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)) &&
+          ContextPopup(POINT{(label.left + label.right) / 2, (label.top + label.bottom) / 2}))
+        return 0;
+    }
+  }
   if (message == WM_TIMER && wparam == kChangeTimer) {
     KillTimer(handle_, kChangeTimer);
     const TTreeNode node = pending_change_;

@@ -182,7 +182,8 @@ class TPlatformTreeView {
   virtual bool Edited(TTreeNode node, std::wstring* text) { (void)node; return text != nullptr; }
   virtual void Click() {}
   virtual void DblClick() {}
-  // A right click at a client point; answer whether it was handled.
+  // A right click at a client point, or a menu key on the selected node
+  // (at its label); answer whether it was handled.
   virtual bool ContextPopup(POINT client) { (void)client; return false; }
   virtual void NodeDeleted(TTreeNode node, void* data) { (void)node; (void)data; }
   virtual void GetInfoTip(TTreeNode node, wchar_t* buffer, int capacity) { (void)node; (void)buffer; (void)capacity; }

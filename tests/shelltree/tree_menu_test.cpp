@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/shelltree/tree_fixture.h"
 #include "tests/support/watchdog.h"
@@ -118,6 +119,74 @@ TEST(TreeMenu, ADismissedMenuRunsNothingAndLeavesNoLockOrFlag) {
   EXPECT_EQ(tree.MenuProducer(), nullptr);
   EXPECT_EQ(tree.ProducerOf(tree.FirstNode())->ItemsGuard().ReadDepthHere(), 0);
   EXPECT_NE(GetFileAttributesW(fixture.Join(L"game.zip").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Keys typed on the focused tree, through the system's input queue as a
+// keyboard gives them: each pressed in turn, then released in reverse.
+void Type(HWND focus, std::vector<WORD> keys) {
+  SetForegroundWindow(GetAncestor(focus, GA_ROOT));
+  SetFocus(focus);
+  std::vector<INPUT> input;
+  const auto add = [&](WORD key, DWORD flags) {
+    INPUT one{};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = key;
+    one.ki.dwFlags = flags;
+    input.push_back(one);
+  };
+  for (const WORD key : keys) add(key, 0);
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) add(*key, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  Pump();
+}
+
+// The keyboard's requests open the selected node's menu at its label, once;
+// the root's are handled with no menu.
+TEST(TreeMenu, ShiftF10AndTheMenuKeyOpenTheSelectedNodesMenuAtItsLabel) {
+  test_support::Watchdog watchdog("tree menu test", 60000);
+  TreeFixture fixture;
+  MakeFile(fixture.Join(L"game.zip"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  const TTreeNode root = tree.FirstNode();
+  tree.Expand(root);
+  const TTreeNode file = fixture.Child(root, L"game.zip");
+  const HMENU own = CreatePopupMenu();
+  AppendMenuW(own, MF_STRING, 1, L"Own");
+  fixture.Control().PopupMenu = own;  // shown, wrongly, were the request left to the control
+
+  const std::vector<WORD> requests[] = {{VK_SHIFT, VK_F10}, {VK_APPS}};
+  for (const std::vector<WORD>& keys : requests) {
+    SCOPED_TRACE(keys.size() == 2 ? "Shift+F10" : "menu key");
+    tree.Select(root);
+    MenuDriver none([](HWND menu) { PressKey(menu, VK_ESCAPE); });
+    Type(tree.Handle(), keys);
+    none.Join();
+    EXPECT_FALSE(none.seen) << "the root: handled, and no menu at all";
+
+    tree.Select(file);
+    RECT at{};
+    int shown = 0;
+    MenuDriver driver([&](HWND menu) {
+      GetWindowRect(menu, &at);
+      PressKey(menu, VK_ESCAPE);
+    });
+    fixture.Control().on_any_message = [&](UINT message) { shown += message == WM_CONTEXTMENU; };
+    Type(tree.Handle(), keys);
+    driver.Join();
+    fixture.Control().on_any_message = nullptr;
+    ASSERT_TRUE(driver.seen);
+    EXPECT_GT(driver.items, 1) << "the shell's menu";
+    EXPECT_EQ(shown, 1);
+    POINT label = LabelCentre(tree, file);
+    ClientToScreen(tree.Handle(), &label);
+    EXPECT_EQ(at.left, label.x);
+    EXPECT_EQ(at.top, label.y);
+    EXPECT_FALSE(tree.MenuShowing);
+    EXPECT_EQ(tree.PlatformSelected(), file);
+  }
+  fixture.Control().PopupMenu = nullptr;
+  DestroyMenu(own);
 }
 
 // Chooses the menu item whose text holds `wanted` with the keyboard, as a
