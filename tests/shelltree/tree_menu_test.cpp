@@ -80,6 +80,25 @@ int MenuAfterRightClick(shelltree::TcxInnerShellTreeView& tree, POINT client) {
   return driver.seen ? driver.items.load() : -1;
 }
 
+// The control's own popup menu, of one item, while the test runs.
+class OwnMenu {
+ public:
+  explicit OwnMenu(TestTreeView& control) : control_(control), menu_(CreatePopupMenu()) {
+    AppendMenuW(menu_, MF_STRING, 1, L"Own");
+    control_.PopupMenu = menu_;
+  }
+  OwnMenu(const OwnMenu&) = delete;
+  OwnMenu& operator=(const OwnMenu&) = delete;
+  ~OwnMenu() {
+    control_.PopupMenu = nullptr;
+    DestroyMenu(menu_);
+  }
+
+ private:
+  TestTreeView& control_;
+  HMENU menu_;
+};
+
 TEST(TreeMenu, TheRootEmptySpaceAndSwitchedOffMenusShowNoShellMenu) {
   TreeFixture fixture;
   MakeFile(fixture.Join(L"game.zip"));
@@ -87,9 +106,7 @@ TEST(TreeMenu, TheRootEmptySpaceAndSwitchedOffMenusShowNoShellMenu) {
   auto& tree = fixture.Tree();
   const TTreeNode root = tree.FirstNode();
   tree.Expand(root);
-  const HMENU own = CreatePopupMenu();
-  AppendMenuW(own, MF_STRING, 1, L"Own");
-  fixture.Control().PopupMenu = own;  // the control's own menu, for requests the tree leaves to it
+  const OwnMenu own(fixture.Control());  // for requests the tree leaves to the control
 
   EXPECT_EQ(MenuAfterRightClick(tree, LabelCentre(tree, root)), -1) << "the root: handled, and no menu at all";
   EXPECT_EQ(MenuAfterRightClick(tree, POINT{250, 380}), 1) << "empty space: the control's own menu";
@@ -97,8 +114,6 @@ TEST(TreeMenu, TheRootEmptySpaceAndSwitchedOffMenusShowNoShellMenu) {
   fixture.Control().Options().SetContextMenus(false);
   EXPECT_EQ(MenuAfterRightClick(tree, LabelCentre(tree, fixture.Child(root, L"game.zip"))), 1) << "menus switched off";
   EXPECT_FALSE(tree.MenuShowing);
-  fixture.Control().PopupMenu = nullptr;
-  DestroyMenu(own);
 }
 
 TEST(TreeMenu, ADismissedMenuRunsNothingAndLeavesNoLockOrFlag) {
@@ -151,9 +166,7 @@ TEST(TreeMenu, ShiftF10AndTheMenuKeyOpenTheSelectedNodesMenuAtItsLabel) {
   const TTreeNode root = tree.FirstNode();
   tree.Expand(root);
   const TTreeNode file = fixture.Child(root, L"game.zip");
-  const HMENU own = CreatePopupMenu();
-  AppendMenuW(own, MF_STRING, 1, L"Own");
-  fixture.Control().PopupMenu = own;  // shown, wrongly, were the request left to the control
+  const OwnMenu own(fixture.Control());  // shown, wrongly, were the request left to the control
 
   const std::vector<WORD> requests[] = {{VK_SHIFT, VK_F10}, {VK_APPS}};
   for (const std::vector<WORD>& keys : requests) {
@@ -185,8 +198,6 @@ TEST(TreeMenu, ShiftF10AndTheMenuKeyOpenTheSelectedNodesMenuAtItsLabel) {
     EXPECT_FALSE(tree.MenuShowing);
     EXPECT_EQ(tree.PlatformSelected(), file);
   }
-  fixture.Control().PopupMenu = nullptr;
-  DestroyMenu(own);
 }
 
 // Chooses the menu item whose text holds `wanted` with the keyboard, as a
