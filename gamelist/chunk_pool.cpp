@@ -47,6 +47,7 @@ void* ChunkPool::Take(std::size_t bytes) {
   next_ += bytes;
   left_ -= bytes;
   ASAN_UNPOISON_MEMORY_REGION(block, wanted);
+  SystemChunk::Prefault(block, wanted);
   return block;
 }
 

@@ -4,11 +4,12 @@
 // pool goes. Nothing in it is ever freed alone, so a block costs no heap
 // header and no bookkeeping.
 //
-// Chunks grow from 256 KiB to 4 MiB, so a small document stays small. From
-// 2 MiB on, the system is asked to back a chunk with large pages where it
-// can (Linux): a big document then touches its memory in a few dozen page
-// faults instead of ten thousand, and on a virtual machine each fault is a
-// costly trap.
+// Chunks grow from 256 KiB to 4 MiB, so a small document stays small. A big
+// document would touch its memory in ten thousand page faults, and on a
+// virtual machine each fault is a costly trap. So, where the system can
+// (Linux), a chunk from 2 MiB on is backed by large pages, a few dozen
+// faults in all, and each block is mapped in with one call when it is
+// handed out, which spares the faults where large pages are not given.
 #include <cstddef>
 #include <vector>
 
@@ -40,6 +41,10 @@ class ChunkPool {
     SystemChunk& operator=(const SystemChunk&) = delete;
     SystemChunk& operator=(SystemChunk&&) = delete;
     ~SystemChunk();
+
+    // Maps in the pages of a block about to be used, where the system can
+    // do that in one call instead of a fault per page. Only advice.
+    static void Prefault(void* at, std::size_t bytes);
 
     char* Data() const { return data_; }
     std::size_t Size() const { return size_; }

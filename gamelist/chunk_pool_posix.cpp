@@ -1,4 +1,5 @@
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <new>
@@ -34,6 +35,15 @@ ChunkPool::SystemChunk::SystemChunk(std::size_t bytes) : data_(nullptr), size_(b
   data_ = aligned;
   // Only advice: without large pages the chunk works the same.
   madvise(data_, size_, MADV_HUGEPAGE);
+}
+
+void ChunkPool::SystemChunk::Prefault(void* at, std::size_t bytes) {
+  static const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(at) / page * page;
+  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(at) + bytes + page - 1) / page * page;
+  // Linux 5.14 and later; an older kernel refuses the advice and the pages
+  // fault in as they are touched.
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 }
 
 ChunkPool::SystemChunk::~SystemChunk() {

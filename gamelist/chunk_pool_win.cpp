@@ -12,6 +12,9 @@ ChunkPool::SystemChunk::SystemChunk(std::size_t bytes)
   if (!data_) throw std::bad_alloc();
 }
 
+// On Windows the pages fault in as they are touched.
+void ChunkPool::SystemChunk::Prefault(void*, std::size_t) {}
+
 ChunkPool::SystemChunk::~SystemChunk() {
   if (data_) VirtualFree(data_, 0, MEM_RELEASE);
 }
