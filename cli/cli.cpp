@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "cli/cli_platform.h"
-#include "gamelist/chunk_pool.h"
 #include "gamelist/error.h"
 #include "gamelist/generate.h"
+#include "gamelist/list_file.h"
 #include "gamelist/rom_folder.h"
 #include "gamelist/text.h"
 
@@ -116,49 +116,26 @@ std::vector<std::string> FolderLines(const std::string& folder, const std::strin
   return names;
 }
 
-// LIST mode's lines, as views into the list's text. The text is read into
-// memory of a chunk pool: a list of 100,000 names is megabytes, which the
-// pool's large pages take in a few faults instead of one per 4 KiB.
-struct ListFile {
-  ListFile() = default;
-  ListFile(const ListFile&) = delete;
-  ListFile& operator=(const ListFile&) = delete;
-
-  gamelist::ChunkPool memory;
-  std::string_view text;
-  std::vector<std::string_view> lines;
-};
-
-void ReadList(const std::string& list, ListFile& file) {
+// LIST mode: the lines go into the document as they are read, so the list
+// itself never has to be held whole. Answers the number of games.
+std::size_t GenerateFromList(const std::string& list, gamelist::TXMLDocument& document, const std::string& encoding,
+                             const std::string& output) {
   const std::filesystem::path path(std::u8string(list.begin(), list.end()));
   std::error_code code;
   if (!std::filesystem::is_regular_file(path, code))
     throw gamelist::GamelistError("cannot read the list \"" + list + "\": it is not an existing file");
   std::ifstream in(path, std::ios::binary);
-  const std::uintmax_t size = std::filesystem::file_size(path, code);
-  if (code || !in) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
-  char* const bytes = static_cast<char*>(file.memory.Take(static_cast<std::size_t>(size)));
-  in.read(bytes, static_cast<std::streamsize>(size));
-  if (in.gcount() != static_cast<std::streamsize>(size))
-    throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
-  file.text = std::string_view(bytes, static_cast<std::size_t>(size));
-
-  const std::string_view text = file.text;
-  file.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  std::size_t number = 0;
-  for (std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    start = end + 1;
-    ++number;
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.empty()) continue;
+  if (!in) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
+  gamelist::GamelistBuilder builder(document, encoding);
+  const bool read = gamelist::ReadListLines(in, [&](std::string_view line, std::size_t number) {
     if (!gamelist::IsValidUtf8(line))
       throw gamelist::GamelistError("line " + std::to_string(number) + " of the list \"" + list +
                                     "\" is not valid UTF-8: \"" + gamelist::EscapeForMessage(line) + "\"");
-    file.lines.push_back(line);
-  }
+    builder.AddGame(line);
+  });
+  if (!read) throw gamelist::GamelistError("cannot read the list \"" + list + "\"");
+  builder.Save(output);
+  return builder.Games();
 }
 
 }  // namespace
@@ -180,10 +157,7 @@ int Run(const std::vector<std::string>& args) {
     gamelist::TXMLDocument document;
     std::size_t games;
     if (options.list) {
-      ListFile list;
-      ReadList(*options.list, list);
-      gamelist::GenerateGamelist(document, list.lines, options.encoding, output);
-      games = list.lines.size();
+      games = GenerateFromList(*options.list, document, options.encoding, output);
     } else {
       const std::vector<std::string> names = FolderLines(*options.folder, output);
       gamelist::GenerateGamelist(document, names, options.encoding, output);

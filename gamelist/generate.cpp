@@ -1,14 +1,8 @@
 #include "gamelist/generate.h"
 
-#include "gamelist/entry.h"
-
 namespace gamelist {
 
-namespace {
-
-template <typename Line>
-void Generate(TXMLDocument& document, std::span<const Line> lines, const std::string& encoding,
-              const std::string& output_path) {
+GamelistBuilder::GamelistBuilder(TXMLDocument& document, const std::string& encoding) : document_(document) {
   try {
     document.SetActive(true);
     document.SetVersion("1.0");
@@ -16,22 +10,40 @@ void Generate(TXMLDocument& document, std::span<const Line> lines, const std::st
     TXMLDocOptions options = document.Options();
     options.Include(doNodeAutoIndent);
     document.SetOptions(options);
-    document.AddChild("gameList");
-    GameEntry entry;
-    const std::size_t count = lines.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      DeriveGameEntry(lines[i], entry);
-      const XmlNode game = document.AppendChild(*document.DocumentElement(), "game");
-      document.SetText(document.AppendChild(game, "path"), entry.path);
-      document.SetText(document.AppendChild(game, "name"), entry.name);
-      document.SetText(document.AppendChild(game, "image"), entry.image);
-      document.SetText(document.AppendChild(game, "video"), entry.video);
-    }
-    document.SaveToFile(output_path);
+    root_ = document.AddChild("gameList");
   } catch (...) {
     document.SetActive(false);
     throw;
   }
+}
+
+GamelistBuilder::~GamelistBuilder() {
+  if (!saved_) document_.SetActive(false);
+}
+
+void GamelistBuilder::AddGame(std::string_view line) {
+  DeriveGameEntry(line, entry_);
+  const XmlNode game = document_.AppendChild(*root_, "game");
+  document_.SetText(document_.AppendChild(game, "path"), entry_.path);
+  document_.SetText(document_.AppendChild(game, "name"), entry_.name);
+  document_.SetText(document_.AppendChild(game, "image"), entry_.image);
+  document_.SetText(document_.AppendChild(game, "video"), entry_.video);
+  ++games_;
+}
+
+void GamelistBuilder::Save(const std::string& output_path) {
+  document_.SaveToFile(output_path);
+  saved_ = true;
+}
+
+namespace {
+
+template <typename Line>
+void Generate(TXMLDocument& document, std::span<const Line> lines, const std::string& encoding,
+              const std::string& output_path) {
+  GamelistBuilder builder(document, encoding);
+  for (const Line& line : lines) builder.AddGame(line);
+  builder.Save(output_path);
 }
 
 }  // namespace

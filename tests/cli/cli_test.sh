@@ -91,8 +91,7 @@ run 0 --out "$work/list.xml" --from-list "$work/list.txt"
 } >"$work/expected-list.xml"
 same_bytes "$work/list.xml" "$work/expected-list.xml" "LIST mode writes the exact GB2312 file"
 
-# The lines are read in place in the list's text: a text short enough to be
-# held inside its string object must keep them intact as well.
+# A short list whose last line has no line break keeps both lines.
 printf 'a.zip\nbc.7z' >"$work/short.txt"
 run 0 --out "$work/short.xml" --from-list "$work/short.txt"
 paths=$(grep -o '<path>[^<]*</path>' "$work/short.xml" | tr '\n' ' ')

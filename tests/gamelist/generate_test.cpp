@@ -193,6 +193,29 @@ TEST(GenerateGamelist, FailedSaveKeepsTheOldFileAndTheNextRunStartsClean) {
   EXPECT_NE(bytes.find("<name>Beta</name>"), std::string::npos);
 }
 
+// A caller that reads its lines as it goes may fail between two of them:
+// the builder it leaves behind releases the document and writes nothing.
+TEST(GenerateGamelist, ABuilderLeftWithoutSavingReleasesTheDocument) {
+  TempDir dir;
+  TXMLDocument document;
+  EXPECT_THROW(
+      {
+        gamelist::GamelistBuilder builder(document, "GB2312");
+        builder.AddGame("Alpha.zip");
+        EXPECT_TRUE(document.Active());
+        throw GamelistError("line 2 of the list is not valid UTF-8");
+      },
+      GamelistError);
+  EXPECT_FALSE(document.Active());
+  EXPECT_TRUE(test_support::FolderNames(dir.Path()).empty());
+
+  gamelist::GamelistBuilder builder(document, "GB2312");
+  builder.AddGame("Beta.zip");
+  builder.Save(dir.Join("gamelist.xml"));
+  EXPECT_EQ(builder.Games(), 1u);
+  EXPECT_EQ(ReadBytes(dir.Join("gamelist.xml")).find("Alpha"), std::string::npos) << "the next run starts clean";
+}
+
 TEST(FileReplacement, PutsItsPiecesInPlaceOnCommitAndNothingWhenAbandoned) {
   TempDir dir;
   const std::string target = dir.Join("gamelist.xml");
