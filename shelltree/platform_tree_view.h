@@ -35,8 +35,12 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 TShiftState MouseShiftState(WPARAM wparam);
 TShiftState KeyboardShiftState();
 
+// The tree's own timers run on the platform control's window, which keeps
+// timers of its own under small numbers (Wine's tree starts a label edit on
+// timer 2): the tree's numbers stay well clear of them.
+inline constexpr UINT_PTR kFirstTreeTimer = 0x7C00;
 // The delayed selection change of ChangeDelay.
-inline constexpr UINT_PTR kChangeTimer = 1;
+inline constexpr UINT_PTR kChangeTimer = kFirstTreeTimer;
 
 // Everything a node shows, set in one step.
 struct TNodeLook {

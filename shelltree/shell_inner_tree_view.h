@@ -56,7 +56,7 @@ inline constexpr UINT kHandleShellChanges = WM_APP + 0x0B40;
 
 // The refresh of a node after a drop waits this long for the shell to finish
 // with the dropped data, on a timer: the window goes on painting meanwhile.
-inline constexpr UINT_PTR kRefreshNodeTimer = 2;
+inline constexpr UINT_PTR kRefreshNodeTimer = kFirstTreeTimer + 1;
 inline constexpr UINT kRefreshAfterDropMs = 100;
 
 class TcxCustomInnerShellTreeView;

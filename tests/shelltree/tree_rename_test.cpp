@@ -59,5 +59,25 @@ TEST(TreeRename, TheShellRenamesTheItemOrRefusesAndTheTextComesBack) {
   EXPECT_FALSE(Rename(tree, a, L"d.zip")) << "read-only labels";
 }
 
+// As in Explorer: a click on the label of the node already selected starts
+// the edit once the double-click time has passed, on the platform tree's
+// own timer, which the tree's timers on the same window must leave alone.
+TEST(TreeRename, ASlowSecondClickOnTheSelectedLabelStartsTheEdit) {
+  TreeFixture fixture;
+  MakeFile(fixture.Join(L"a.zip"));
+  fixture.Show();
+  auto& tree = fixture.Tree();
+  tree.Expand(tree.FirstNode());
+  const TTreeNode a = fixture.Child(tree.FirstNode(), L"a.zip");
+  ClickNode(tree, a);
+  ASSERT_EQ(tree.PlatformSelected(), a);
+  Sleep(GetDoubleClickTime() + 100);  // no double click
+  ClickNode(tree, a);
+  EXPECT_TRUE(RunUntil([&] { return TreeView_GetEditControl(tree.Handle()) != nullptr; },
+                       GetDoubleClickTime() + 2000));
+  TreeView_EndEditLabelNow(tree.Handle(), TRUE);
+  Pump();
+}
+
 }  // namespace
 }  // namespace tree_test
