@@ -1,6 +1,8 @@
 #include "gamelist/chunk_pool.h"
 
 #include <algorithm>
+#include <limits>
+#include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -30,6 +32,8 @@ ChunkPool::~ChunkPool() {
 }
 
 void* ChunkPool::Take(std::size_t bytes) {
+  // So that the rounding below cannot wrap round to a small block.
+  if (bytes > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
   const std::size_t wanted = bytes;
   bytes = (std::max<std::size_t>(bytes, 1) + kAlignment - 1) / kAlignment * kAlignment + kGuard;
   if (bytes > left_) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <vector>
 
 namespace {
@@ -38,6 +40,8 @@ TEST(ChunkPool, BlocksAreAlignedApartAndKeepTheirBytes) {
     for (std::size_t j = 0; j < size; ++j) wrong += block[j] != static_cast<unsigned char>(i + 1);
     EXPECT_EQ(wrong, 0u) << "block " << i;
   }
+  // A size whose rounding would wrap round is refused, not served small.
+  EXPECT_THROW(pool.Take(std::numeric_limits<std::size_t>::max() - 10), std::bad_alloc);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
