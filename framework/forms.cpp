@@ -2,6 +2,7 @@
 
 #include "framework/application.h"
 #include "framework/exceptions.h"
+#include "framework/window_procedure.h"
 
 namespace framework {
 
@@ -49,7 +50,7 @@ TForm::TForm(const TFormDescription& description)
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.style = CS_DBLCLKS;
-    window_class.lpfnWndProc = &TForm::WndProc;
+    window_class.lpfnWndProc = &ObjectWindowProc<TForm, &TForm::handle_, &TForm::HandleMessage>;
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -156,23 +157,6 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return DefWindowProcW(handle_, message, wparam, lparam);
-}
-
-LRESULT CALLBACK TForm::WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wparam, lparam);
-  LRESULT result = 0;
-  bool handled = false;
-  RunHandler([&] {
-    result = form->HandleMessage(message, wparam, lparam);
-    handled = true;
-  });
-  return handled ? result : 0;
 }
 
 }  // namespace framework

@@ -66,7 +66,6 @@ class TForm {
   virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
-  static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void Centre();
 
   HWND handle_ = nullptr;

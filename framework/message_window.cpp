@@ -2,6 +2,7 @@
 
 #include "framework/application.h"
 #include "framework/system_error.h"
+#include "framework/window_procedure.h"
 
 namespace framework {
 
@@ -9,7 +10,7 @@ TMessageWindow::TMessageWindow() {
   static const ATOM window_class = [] {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;
-    description.lpfnWndProc = &TMessageWindow::Procedure;
+    description.lpfnWndProc = &ObjectWindowProc<TMessageWindow, &TMessageWindow::handle_, &TMessageWindow::WndProc>;
     description.hInstance = GetModuleHandleW(nullptr);
     description.lpszClassName = L"TMessageWindow";
     return RegisterClassExW(&description);
@@ -27,23 +28,6 @@ TMessageWindow::~TMessageWindow() {
 
 LRESULT TMessageWindow::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(handle_, message, wparam, lparam);
-}
-
-LRESULT CALLBACK TMessageWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TMessageWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<TMessageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wparam, lparam);
-  LRESULT result = 0;
-  bool handled = false;
-  RunHandler([&] {
-    result = self->WndProc(message, wparam, lparam);
-    handled = true;
-  });
-  return handled ? result : 0;
 }
 
 }  // namespace framework

@@ -20,8 +20,6 @@ class TMessageWindow {
   virtual LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
   HWND handle_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "framework/application.h"
 #include "framework/system_error.h"
+#include "framework/window_procedure.h"
 #include "shellcore/shell_messages.h"
 
 namespace shelltree {
@@ -37,7 +38,8 @@ void TcxTreeViewContainer::CreateHandle(HWND parent, int left, int top, int widt
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.style = CS_DBLCLKS;
-    window_class.lpfnWndProc = &TcxTreeViewContainer::WndProc;
+    window_class.lpfnWndProc = &framework::ObjectWindowProc<TcxTreeViewContainer, &TcxTreeViewContainer::handle_,
+                                                              &TcxTreeViewContainer::HandleMessage>;
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -165,23 +167,6 @@ LRESULT TcxTreeViewContainer::HandleMessage(UINT message, WPARAM wparam, LPARAM 
       break;
   }
   return DefWindowProcW(handle_, message, wparam, lparam);
-}
-
-LRESULT CALLBACK TcxTreeViewContainer::WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TcxTreeViewContainer*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<TcxTreeViewContainer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wparam, lparam);
-  LRESULT result = 0;
-  bool handled = false;
-  framework::RunHandler([&] {
-    result = self->HandleMessage(message, wparam, lparam);
-    handled = true;
-  });
-  return handled ? result : 0;
 }
 
 TcxCustomShellTreeView::TcxCustomShellTreeView(const TInnerTreeFactory& factory) : TcxTreeViewContainer(factory) {

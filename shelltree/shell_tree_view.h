@@ -94,8 +94,6 @@ class TcxTreeViewContainer : public framework::TControl {
   void StartDestroying() { destroying_ = true; }
 
  private:
-  static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
   std::unique_ptr<TcxBaseInnerTreeView> inner_tree_;
   // The inner tree also while its destructor runs: the nodes it deletes then
   // are reported through this window, and their producers must go.
